@@ -1,0 +1,161 @@
+// What the game asks of the machine: plain functions, declared once, defined once per backend.
+//
+// Every function here is called from the window's thread only. Texts passed in are
+// NUL-terminated code page 932 bytes; a backend converts them at the edge. Handles are
+// opaque pointers whose pointee each backend defines for itself.
+#pragma once
+
+#include <cstddef>
+#include <cstdint>
+#include <cstdio>
+
+struct NativeWindow;
+struct NativeInstance;
+struct NativeDC;
+struct NativeFont;
+struct NativeBitmap;
+
+using WindowHandle = NativeWindow*;
+using InstanceHandle = NativeInstance*;
+using DeviceContext = NativeDC*;
+using FontHandle = NativeFont*;
+using BitmapHandle = NativeBitmap*;
+
+// Classic message numbers; backends translate their native events into these.
+enum : uint32_t {
+    msgCreate = 1,
+    msgDestroy = 2,
+    msgPaint = 15,
+    msgClose = 16,
+    msgKeyDown = 256,
+    msgChar = 258,
+    msgCommand = 273,
+    msgTimer = 275,
+    msgInitMenu = 278,
+};
+
+// The portable window procedure (app/). A backend calls it for every message of the window.
+intptr_t windowProcedure(WindowHandle window, uint32_t message, uintptr_t wParam, intptr_t lParam);
+
+// A 24-bit bottom-up bitmap header laid out as in the file (40 bytes, no padding), read in
+// place from a file block; packed so that it may sit at any address.
+#pragma pack(push, 1)
+struct BitmapInfoHeader {
+    uint32_t biSize;
+    int32_t biWidth;
+    int32_t biHeight;
+    uint16_t biPlanes;
+    uint16_t biBitCount;
+    uint32_t biCompression;
+    uint32_t biSizeImage;
+    int32_t biXPelsPerMeter;
+    int32_t biYPelsPerMeter;
+    uint32_t biClrUsed;
+    uint32_t biClrImportant;
+};
+#pragma pack(pop)
+static_assert(sizeof(BitmapInfoHeader) == 40, "bitmap header must match the file layout");
+
+// --- Window and messages -----------------------------------------------------------------
+
+// Messages the window procedure does not handle. Returns what the platform's default would.
+intptr_t defaultWindowProcedure(WindowHandle window, uint32_t message, uintptr_t wParam,
+                                intptr_t lParam);
+// Close sequence helper: queues msgClose (both parameters 0) to the window; it arrives later.
+void postCloseMessage(WindowHandle window);
+// Destroys the window; msgDestroy is delivered before this returns and its timers end.
+void destroyWindow(WindowHandle window);
+// Ends the message loop once control returns to it; the process exits with exitCode.
+void postQuitMessage(int exitCode);
+
+// --- Timers --------------------------------------------------------------------------------
+
+// Starts timer id on the window, ticking every periodMs; setting an existing id restarts it.
+void setTimer(WindowHandle window, unsigned id, unsigned periodMs);
+// Stops timer id; a timer that does not run is ignored.
+void killTimer(WindowHandle window, unsigned id);
+
+// --- Painting ------------------------------------------------------------------------------
+
+// Asks for one msgPaint of the whole client area, without erasing; requests coalesce.
+void invalidateWindow(WindowHandle window);
+// Fills the 640 x 320 area at the top left of the client area white, at once.
+void fillWindowWhite(WindowHandle window);
+// Starts the paint of a msgPaint; the context serves the frame bitmap and the present.
+DeviceContext beginPaint(WindowHandle window);
+// Ends the paint begun by beginPaint.
+void endPaint(WindowHandle window, DeviceContext paintDC);
+// Creates the one memory context compatible with the window; it lives to process end.
+DeviceContext createMemoryContext(WindowHandle window);
+// Makes a device bitmap from a bottom-up 24-bit block described by header (copied now).
+BitmapHandle createFrameBitmap(DeviceContext paintDC, const BitmapInfoHeader* header,
+                               const uint8_t* bits);
+// Selects bitmap into the memory context and returns the one it replaces (may be null).
+BitmapHandle selectBitmap(DeviceContext memoryDC, BitmapHandle bitmap);
+// Releases a bitmap that is no longer selected.
+void deleteBitmap(BitmapHandle bitmap);
+// Copies width x height pixels from (0, 0) of the memory context to (0, 0) of the window.
+void presentFrame(DeviceContext paintDC, DeviceContext memoryDC, int width, int height);
+
+// --- Text ----------------------------------------------------------------------------------
+
+// Creates a font: cell height in pixels, character set, face name (code page 932).
+FontHandle createFont(int height, int charSet, const char* faceName);
+// Selects font into the memory context and returns the one it replaces (may be null).
+FontHandle selectFont(DeviceContext memoryDC, FontHandle font);
+// Releases a font that is no longer selected.
+void deleteFont(FontHandle font);
+// Texts drawn from now on leave their background untouched.
+void setTransparentText(DeviceContext memoryDC);
+// Colour of texts drawn from now on, as 0x00BBGGRR.
+void setTextColour(DeviceContext memoryDC, uint32_t colour);
+// Width in pixels of the whole string in the selected font.
+int measureText(DeviceContext memoryDC, const char* text);
+// Draws the whole string with its top-left corner at (x, y), y counted from the top.
+void drawText(DeviceContext memoryDC, int x, int y, const char* text);
+
+// --- Menu ----------------------------------------------------------------------------------
+
+// Checks (1) or unchecks (0) the menu item of command id.
+void setMenuItemChecked(WindowHandle window, unsigned commandId, int checked);
+// Enables (1) or greys (0) the menu item of command id.
+void setMenuItemEnabled(WindowHandle window, unsigned commandId, int enabled);
+// Shows the menu bar's new state.
+void redrawMenuBar(WindowHandle window);
+
+// --- Message boxes -------------------------------------------------------------------------
+
+// Shows a modal box with one OK button, owned by window (may be null); returns when it is
+// dismissed. Timer ticks and paints keep reaching the window procedure meanwhile; keyboard
+// input to the window does not.
+void showMessageBox(WindowHandle owner, const char* text, const char* caption);
+
+// --- Clocks --------------------------------------------------------------------------------
+
+// The system time in milliseconds, 32 bits, wrapping.
+uint32_t systemTimeMs();
+// Calendar time in whole seconds.
+int64_t calendarTimeSeconds();
+
+// --- Sound ---------------------------------------------------------------------------------
+
+// Plays the file at resolvedPath asynchronously, looping until stopped; replaces any sound
+// playing. A missing or unplayable file is silence, and nothing is reported.
+void playLoopingSound(const char* resolvedPath);
+// Stops all sound of the process.
+void stopAllSound();
+
+// --- Files ---------------------------------------------------------------------------------
+
+// Writes the working directory (no trailing separator unless it is a root) into buffer.
+// Returns false when it cannot be read or does not fit; buffer is then empty.
+bool currentDirectory(char* buffer, size_t size);
+// Opens a file named by a path made by resolveDataPath; mode as for fopen ("rb", "wb").
+// Returns null when it cannot be opened.
+std::FILE* openDataFile(const char* resolvedPath, const char* mode);
+// Pushes what was written to file down to the disk. Returns false on failure.
+bool syncDataFile(std::FILE* file);
+// Renames the file at fromResolved over toResolved in one step. Returns false on failure.
+bool replaceDataFile(const char* fromResolved, const char* toResolved);
+// Removes the file at resolvedPath, if it exists.
+void removeDataFile(const char* resolvedPath);

@@ -1,0 +1,36 @@
+#!/usr/bin/env bash
+# Installs the Debian packages Keyfall needs to build, run and test; installs nothing that is
+# already there. With --windows, the MinGW-w64 cross compiler and Wine as well.
+set -euo pipefail
+
+packages=(
+  build-essential cmake pkg-config git
+  libgtest-dev libgmock-dev libbenchmark-dev
+  clang clang-format libclang-rt-14-dev
+  libgtk-3-dev libgstreamer1.0-dev gstreamer1.0-plugins-base gstreamer1.0-plugins-good
+  fonts-ipafont-gothic
+  xvfb xauth xdotool x11-utils imagemagick
+  mecab mecab-ipadic-utf8
+  valgrind
+)
+if [[ "${1:-}" == "--windows" ]]; then
+  packages=(g++-mingw-w64-x86-64-posix wine wine64 xvfb xauth xdotool x11-utils imagemagick)
+fi
+
+missing=()
+for package in "${packages[@]}"; do
+  status=$(dpkg-query -W -f='${db:Status-Status}' "$package" 2>/dev/null || true)
+  [[ "$status" == "installed" ]] || missing+=("$package")
+done
+
+if ((${#missing[@]} == 0)); then
+  echo "install-deps: everything is installed"
+  exit 0
+fi
+
+sudo=()
+if [[ $(id -u) -ne 0 ]]; then sudo=(sudo); fi
+echo "install-deps: installing ${missing[*]}"
+export DEBIAN_FRONTEND=noninteractive
+"${sudo[@]}" apt-get update -q
+"${sudo[@]}" apt-get install -y -q --no-install-recommends "${missing[@]}"

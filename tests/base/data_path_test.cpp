@@ -1,0 +1,106 @@
+// resolveDataPath's doubling walk, and how a resolved path names a file on POSIX.
+#include <gtest/gtest.h>
+#include <unistd.h>
+
+#include <filesystem>
+#include <fstream>
+#include <string>
+
+#include "app/data_path.h"
+#include "platform/platform.h"
+#include "platform/posix/native_path.h"
+
+namespace {
+
+std::string resolveFrom(const std::string& cwd, const char* relative) {
+    char dest[dataPathSize];
+    EXPECT_TRUE(resolveDataPathFrom(dest, cwd.c_str(), relative));
+    return dest;
+}
+
+}  // namespace
+
+TEST(ResolveDataPath, DoublesSeparatorsNotFollowingALeadByte) {
+    struct Case {
+        std::string cwd;
+        const char* relative;
+        std::string expected;
+    };
+    const Case cases[] = {
+        {"C:\\Play", "\\Date\\Words.txt", "C:\\\\Play\\\\Date\\\\Words.txt"},
+        {"C:\\", "\\Date\\Game.ini", "C:\\\\\\\\Date\\\\Game.ini"},
+        // A folder named by one double-byte character whose trail byte is 0x5C.
+        {"C:\\\x95\\", "\\Date\\Icon.ico", "C:\\\\\x95\\\\\\Date\\\\Icon.ico"},
+        // A trail byte in the lead range keeps the separator after it single.
+        {"C:\\\x88\x9F", "\\Date", "C:\\\\\x88\x9F\\Date"},
+        // A backslash at index 0 counts as not following a lead byte.
+        {"\\share", "\\Date", "\\\\share\\\\Date"},
+        {"/home/player", "\\date\\RankingDate.ini", "/home/player\\\\date\\\\RankingDate.ini"},
+    };
+    for (const Case& c : cases) {
+        EXPECT_EQ(resolveFrom(c.cwd, c.relative), c.expected) << c.cwd;
+    }
+}
+
+TEST(ResolveDataPath, RefusesAPathThatDoesNotFit) {
+    char dest[dataPathSize];
+    // 1000 bytes without separators fit; the doubling of two separators pushes past 1023.
+    std::string cwd(1000, 'a');
+    EXPECT_TRUE(resolveDataPathFrom(dest, cwd.c_str(), "\\Date\\x"));
+    EXPECT_EQ(std::string(dest).size(), 1000u + 9u);
+
+    std::string longCwd(1015, 'a');
+    EXPECT_FALSE(resolveDataPathFrom(dest, longCwd.c_str(), "\\Date\\Words.txt"));
+    EXPECT_STREQ(dest, "");
+
+    std::string hugeCwd(3000, 'a');
+    EXPECT_FALSE(resolveDataPathFrom(dest, hugeCwd.c_str(), "\\Date"));
+    EXPECT_STREQ(dest, "");
+
+    // Exactly 1023 bytes with the doubled separator fits.
+    std::string edge(1023 - 6, 'b');
+    EXPECT_TRUE(resolveDataPathFrom(dest, edge.c_str(), "\\Date"));
+    EXPECT_EQ(std::string(dest).size(), 1023u);
+    std::string over(1023 - 5, 'b');
+    EXPECT_FALSE(resolveDataPathFrom(dest, over.c_str(), "\\Date"));
+}
+
+class NativePathTest : public ::testing::Test {
+protected:
+    void SetUp() override {
+        previous = std::filesystem::current_path();
+        root = std::filesystem::temp_directory_path() /
+               ("keyfall-path-" + std::to_string(::getpid()));
+        std::filesystem::remove_all(root);
+        std::filesystem::create_directories(root / "Date" / "Image");
+        std::ofstream(root / "Date" / "Words.txt") << "x";
+        std::filesystem::current_path(root);
+    }
+    void TearDown() override {
+        std::filesystem::current_path(previous);
+        std::filesystem::remove_all(root);
+    }
+    std::filesystem::path previous;
+    std::filesystem::path root;
+};
+
+TEST_F(NativePathTest, MatchesComponentsWithoutCaseBelowTheWorkingDirectory) {
+    char resolved[dataPathSize];
+    ASSERT_TRUE(resolveDataPath(resolved, "\\date\\words.TXT"));
+    EXPECT_EQ(nativePath(resolved), (root / "Date" / "Words.txt").string());
+
+    // A file that does not exist yet is named as written, inside the folder found.
+    ASSERT_TRUE(resolveDataPath(resolved, "\\date\\RankingDate.ini"));
+    EXPECT_EQ(nativePath(resolved), (root / "Date" / "RankingDate.ini").string());
+
+    ASSERT_TRUE(resolveDataPath(resolved, "\\Date\\Words.txt"));
+    std::FILE* file = openDataFile(resolved, "rb");
+    ASSERT_NE(file, nullptr);
+    EXPECT_EQ(std::fgetc(file), 'x');
+    std::fclose(file);
+
+    // A folder is never opened as a data file; an empty (refused) path opens nothing.
+    ASSERT_TRUE(resolveDataPath(resolved, "\\Date\\Image"));
+    EXPECT_EQ(openDataFile(resolved, "rb"), nullptr);
+    EXPECT_EQ(openDataFile("", "rb"), nullptr);
+}
