@@ -95,7 +95,7 @@ BitmapHandle selectBitmap(DeviceContext memoryDC, BitmapHandle bitmap);
 // Releases a bitmap that is no longer selected.
 void deleteBitmap(BitmapHandle bitmap);
 // Copies width x height pixels from (0, 0) of the memory context to (0, 0) of the window.
-void presentFrame(DeviceContext paintDC, DeviceContext memoryDC, int width, int height);
+void copyFrameToWindow(DeviceContext paintDC, DeviceContext memoryDC, int width, int height);
 
 // --- Text ----------------------------------------------------------------------------------
 

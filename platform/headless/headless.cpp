@@ -123,7 +123,8 @@ bool nextDueTimer(uint64_t limit, unsigned& id) {
     const Timer* best = nullptr;
     for (const auto& [timerId, timer] : machine.timers) {
         if (timer.due > limit) continue;
-        if (!best || timer.due < best->due || (timer.due == best->due && timer.order < best->order)) {
+        if (!best || timer.due < best->due ||
+            (timer.due == best->due && timer.order < best->order)) {
             best = &timer;
             id = timerId;
             found = true;
@@ -160,9 +161,7 @@ int textWidth(const char* text) {
 
 // --- Test and simulator interface -------------------------------------------------------
 
-void headlessReset() {
-    machine = Machine();
-}
+void headlessReset() { machine = Machine(); }
 
 WindowHandle headlessCreateWindow(WindowProcedureFn procedure) {
     machine.procedure = procedure;
@@ -333,8 +332,8 @@ BitmapHandle createFrameBitmap(DeviceContext, const BitmapInfoHeader* header, co
         size_t stride = (static_cast<size_t>(width) * 3 + 3) & ~size_t{3};
         bitmap->pixels.resize(static_cast<size_t>(width) * 3 * height);
         for (int row = 0; row < height; ++row) {
-            std::memcpy(&bitmap->pixels[static_cast<size_t>(row) * width * 3],
-                        bits + stride * row, static_cast<size_t>(width) * 3);
+            std::memcpy(&bitmap->pixels[static_cast<size_t>(row) * width * 3], bits + stride * row,
+                        static_cast<size_t>(width) * 3);
         }
     }
     ++machine.liveBitmaps;
@@ -357,7 +356,7 @@ void deleteBitmap(BitmapHandle bitmap) {
     --machine.liveBitmaps;
 }
 
-void presentFrame(DeviceContext, DeviceContext memoryDC, int width, int height) {
+void copyFrameToWindow(DeviceContext, DeviceContext memoryDC, int width, int height) {
     if (!memoryDC || !memoryDC->bitmap) return;
     const NativeBitmap& bitmap = *memoryDC->bitmap;
     int rows = std::min(height, bitmap.height);
@@ -436,7 +435,8 @@ uint32_t systemTimeMs() {
 }
 
 int64_t calendarTimeSeconds() {
-    return machine.calendarBase + static_cast<int64_t>((machine.now - machine.calendarSetAt) / 1000);
+    return machine.calendarBase +
+           static_cast<int64_t>((machine.now - machine.calendarSetAt) / 1000);
 }
 
 // --- Sound ---------------------------------------------------------------------------------

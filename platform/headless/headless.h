@@ -15,14 +15,14 @@
 using WindowProcedureFn = intptr_t (*)(WindowHandle, uint32_t, uintptr_t, intptr_t);
 
 enum class HeadlessEventKind {
-    messageBox,   // text, caption
-    soundPlay,    // text: the path relative to the working directory, with '/'
+    messageBox,  // text, caption
+    soundPlay,   // text: the path relative to the working directory, with '/'
     soundStop,
-    timerSet,     // id, value = period in ms
-    timerKill,    // id
-    menuCheck,    // id, value 0 or 1
-    menuEnable,   // id, value 0 or 1
-    quit,         // value = exit code
+    timerSet,    // id, value = period in ms
+    timerKill,   // id
+    menuCheck,   // id, value 0 or 1
+    menuEnable,  // id, value 0 or 1
+    quit,        // value = exit code
 };
 
 struct HeadlessEvent {
@@ -62,14 +62,14 @@ int headlessOpenBoxes();
 
 // Runs while a box is open; the box is dismissed when it returns. Without one, boxes are
 // dismissed at once.
-void headlessSetMessageBoxHandler(std::function<void(const std::string& caption,
-                                                     const std::string& text)> handler);
+void headlessSetMessageBoxHandler(
+    std::function<void(const std::string& caption, const std::string& text)> handler);
 // Receives every event as it happens.
 void headlessSetEventSink(std::function<void(const HeadlessEvent&)> sink);
 
-void headlessSetClock(uint32_t ms);                // the 32-bit millisecond clock
-void headlessSetCalendarTime(int64_t seconds);     // advances with the virtual clock
-uint64_t headlessElapsedMs();                      // virtual time since reset
+void headlessSetClock(uint32_t ms);             // the 32-bit millisecond clock
+void headlessSetCalendarTime(int64_t seconds);  // advances with the virtual clock
+uint64_t headlessElapsedMs();                   // virtual time since reset
 
 bool headlessQuitPosted();
 int headlessExitCode();

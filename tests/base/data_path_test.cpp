@@ -69,8 +69,8 @@ class NativePathTest : public ::testing::Test {
 protected:
     void SetUp() override {
         previous = std::filesystem::current_path();
-        root = std::filesystem::temp_directory_path() /
-               ("keyfall-path-" + std::to_string(::getpid()));
+        root =
+            std::filesystem::temp_directory_path() / ("keyfall-path-" + std::to_string(::getpid()));
         std::filesystem::remove_all(root);
         std::filesystem::create_directories(root / "Date" / "Image");
         std::ofstream(root / "Date" / "Words.txt") << "x";

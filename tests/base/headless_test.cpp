@@ -24,8 +24,14 @@ intptr_t traceProcedure(WindowHandle window, uint32_t message, uintptr_t wParam,
                             std::to_string(headlessElapsedMs()));
             if (wParam == 1) invalidateWindow(window);
             break;
-        case msgClose: trace.push_back("close"); destroyWindow(window); break;
-        case msgDestroy: trace.push_back("destroy"); postQuitMessage(0); break;
+        case msgClose:
+            trace.push_back("close");
+            destroyWindow(window);
+            break;
+        case msgDestroy:
+            trace.push_back("destroy");
+            postQuitMessage(0);
+            break;
         case msgChar: trace.push_back("char"); break;
         default: break;
     }
@@ -82,8 +88,8 @@ TEST_F(HeadlessTest, MessageBoxRunsANestedLoopAndBlocksKeyboard) {
     showMessageBox(window, "boom", "Error");
     EXPECT_FALSE(charAccepted);
     EXPECT_EQ(headlessOpenBoxes(), 0);
-    EXPECT_EQ(trace, (std::vector<std::string>{"timer 1 at 100", "paint", "timer 1 at 200",
-                                               "paint"}));
+    EXPECT_EQ(trace,
+              (std::vector<std::string>{"timer 1 at 100", "paint", "timer 1 at 200", "paint"}));
     ASSERT_FALSE(headlessEvents().empty());
     EXPECT_EQ(headlessEvents().back().kind, HeadlessEventKind::messageBox);
 }
