@@ -102,6 +102,7 @@ void copyFrameToWindow(DeviceContext paintDC, DeviceContext memoryDC, int width,
 // Creates a font: cell height in pixels, character set, face name (code page 932).
 FontHandle createFont(int height, int charSet, const char* faceName);
 // Selects font into the memory context and returns the one it replaces (may be null).
+// A null font selects the platform's default font back, so that the game font can be deleted.
 FontHandle selectFont(DeviceContext memoryDC, FontHandle font);
 // Releases a font that is no longer selected.
 void deleteFont(FontHandle font);

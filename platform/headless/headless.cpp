@@ -289,7 +289,8 @@ void setTimer(WindowHandle, unsigned id, unsigned periodMs) {
 }
 
 void killTimer(WindowHandle, unsigned id) {
-    if (machine.timers.erase(id) == 0) return;
+    // Every call is recorded, also for a timer that does not run: scripts see what the game asked.
+    machine.timers.erase(id);
     record({HeadlessEventKind::timerKill, id, 0, {}, {}});
 }
 
