@@ -5,25 +5,38 @@
 // Error
 inline constexpr char textErrorCaption[] = "Error";
 // Words.txtが開けません
-inline constexpr char textWordsCannotOpen[] = "Words.txt\x82\xAA\x8AJ\x82\xAF\x82\xDC\x82\xB9\x82\xF1";
+inline constexpr char textWordsCannotOpen[] =
+    "Words.txt\x82\xAA\x8AJ\x82\xAF\x82\xDC\x82\xB9\x82\xF1";
 // Words.txtの[EASY]に単語がありません
-inline constexpr char textWordsEmptyEasy[] = "Words.txt\x82\xCC[EASY]\x82\xC9\x92P\x8C\xEA\x82\xAA\x82\xA0\x82\xE8\x82\xDC\x82\xB9\x82\xF1";
+inline constexpr char textWordsEmptyEasy[] =
+    "Words.txt\x82\xCC[EASY]\x82\xC9\x92P\x8C\xEA\x82\xAA\x82\xA0\x82\xE8\x82\xDC\x82\xB9\x82\xF1";
 // Words.txtの[NORMAL]に単語がありません
-inline constexpr char textWordsEmptyNormal[] = "Words.txt\x82\xCC[NORMAL]\x82\xC9\x92P\x8C\xEA\x82\xAA\x82\xA0\x82\xE8\x82\xDC\x82\xB9\x82\xF1";
+inline constexpr char textWordsEmptyNormal[] =
+    "Words.txt\x82\xCC[NORMAL]"
+    "\x82\xC9\x92P\x8C\xEA\x82\xAA\x82\xA0\x82\xE8\x82\xDC\x82\xB9\x82\xF1";
 // Words.txtの[HARD]に単語がありません
-inline constexpr char textWordsEmptyHard[] = "Words.txt\x82\xCC[HARD]\x82\xC9\x92P\x8C\xEA\x82\xAA\x82\xA0\x82\xE8\x82\xDC\x82\xB9\x82\xF1";
+inline constexpr char textWordsEmptyHard[] =
+    "Words.txt\x82\xCC[HARD]\x82\xC9\x92P\x8C\xEA\x82\xAA\x82\xA0\x82\xE8\x82\xDC\x82\xB9\x82\xF1";
 // GetMEssageエラー
 inline constexpr char textGetMessageError[] = "GetMEssage\x83G\x83\x89\x81[";
 // スコア
-inline constexpr char textScoreCaption[] = "\x83X\x83R\x83" "A";
+inline constexpr char textScoreCaption[] =
+    "\x83X\x83R\x83"
+    "A";
 // あなたのスコア:%d\n最大コンボ数:%d
-inline constexpr char textResultFormat[] = "\x82\xA0\x82\xC8\x82\xBD\x82\xCC\x83X\x83R\x83" "A:%d\n\x8D\xC5\x91\xE5\x83R\x83\x93\x83{\x90\x94:%d";
+inline constexpr char textResultFormat[] =
+    "\x82\xA0\x82\xC8\x82\xBD\x82\xCC\x83X\x83R\x83"
+    "A:%d\n\x8D\xC5\x91\xE5\x83R\x83\x93\x83{\x90\x94:%d";
 // タイム回復まで%d
-inline constexpr char textRefillFormat[] = "\x83^\x83" "C\x83\x80\x89\xF1\x95\x9C\x82\xDC\x82\xC5%d";
+inline constexpr char textRefillFormat[] =
+    "\x83^\x83"
+    "C\x83\x80\x89\xF1\x95\x9C\x82\xDC\x82\xC5%d";
 // Combo
 inline constexpr char textCombo[] = "Combo";
 // ＭＳ ゴシック
-inline constexpr char textFontFace[] = "\x82l\x82r \x83S\x83V\x83" "b\x83N";
+inline constexpr char textFontFace[] =
+    "\x82l\x82r \x83S\x83V\x83"
+    "b\x83N";
 // ゲーム(&G)
 inline constexpr char textMenuGame[] = "\x83Q\x81[\x83\x80(&G)";
 // 難易度(&M)
