@@ -85,6 +85,7 @@ struct Machine {
     int liveFonts = 0;
     int liveBitmaps = 0;
     int misuses = 0;
+    std::function<int(const std::string&)> measure;
 };
 
 Machine machine;
@@ -253,6 +254,9 @@ int headlessWhiteFills() { return machine.whiteFills; }
 int headlessLiveFonts() { return machine.liveFonts; }
 int headlessLiveBitmaps() { return machine.liveBitmaps; }
 int headlessMisuses() { return machine.misuses; }
+void headlessSetTextMeasure(std::function<int(const std::string& text)> measure) {
+    machine.measure = std::move(measure);
+}
 
 // --- Window and messages -----------------------------------------------------------------
 
@@ -400,7 +404,9 @@ void deleteFont(FontHandle font) {
 
 void setTransparentText(DeviceContext dc) { dc->transparent = true; }
 void setTextColour(DeviceContext dc, uint32_t colour) { dc->colour = colour; }
-int measureText(DeviceContext, const char* text) { return textWidth(text); }
+int measureText(DeviceContext, const char* text) {
+    return machine.measure ? machine.measure(text) : textWidth(text);
+}
 
 void drawText(DeviceContext dc, int x, int y, const char* text) {
     machine.paintTexts.push_back({x, y, dc->colour, text});

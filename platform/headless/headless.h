@@ -95,3 +95,6 @@ int headlessLiveFonts();
 int headlessLiveBitmaps();
 // Calls the real platform would refuse (deleting a selected object, a paint not ended...).
 int headlessMisuses();
+// Replaces the fixed text metrics for measureText (not for drawing); an empty function
+// restores them. Lets tests measure widths that 15/30-pixel characters cannot make.
+void headlessSetTextMeasure(std::function<int(const std::string& text)> measure);
