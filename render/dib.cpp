@@ -1,0 +1,234 @@
+// Bitmap files held whole in memory, the back buffer, the keyed blit and the paint's frame.
+#include "render/dib.h"
+
+#include <algorithm>
+#include <cstdint>
+#include <cstdio>
+#include <cstdlib>
+#include <cstring>
+
+#include "app/data_path.h"
+
+namespace {
+
+constexpr int backBufferWidth = 640;
+constexpr int backBufferHeight = 320;
+constexpr size_t backBufferBytes = size_t{backBufferWidth} * backBufferHeight * 3;
+
+// The back buffer describes itself, so a missing or odd MainBack.bmp cannot change its size.
+// It is the header a valid MainBack.bmp has.
+constexpr BitmapInfoHeader backBufferHeader = {
+    40, backBufferWidth, backBufferHeight, 1, 24, 0, 0, 0, 0, 0, 0,
+};
+
+constexpr uint32_t fileHeaderBytes = 14;
+constexpr int maxSide = 4096;
+// Larger than any picture of at most 4096 x 4096 with its headers; refused before reading.
+constexpr long maxFileBytes = 64L * 1024 * 1024;
+
+// The frame of the paint in progress and the bitmap it replaced in memoryDC.
+struct Frame {
+    BitmapHandle bitmap = nullptr;
+    BitmapHandle replaced = nullptr;
+};
+Frame frame;
+
+uint32_t readLittleEndian32(const uint8_t* p) {
+    return uint32_t{p[0]} | uint32_t{p[1]} << 8 | uint32_t{p[2]} << 16 | uint32_t{p[3]} << 24;
+}
+
+// Rows of source pixels are this many pixels apart: the width rounded up to a multiple of 4.
+int64_t roundUpTo4(int64_t value) { return (value + 3) / 4 * 4; }
+
+DibImage refuse(const char* path, uint8_t* block, const char* reason) {
+    std::free(block);
+    std::fprintf(stderr, "Keyfall: picture left out: %s: %s\n", path, reason);
+    return DibImage{};
+}
+
+// Writes why a file that was read whole cannot be drawn safely; false when it can.
+bool findFault(const uint8_t* block, long size, char* reason, size_t reasonSize) {
+    if (size < static_cast<long>(fileHeaderBytes + sizeof(BitmapInfoHeader))) {
+        std::snprintf(reason, reasonSize, "only %ld bytes, shorter than the bitmap headers", size);
+        return true;
+    }
+    const auto* header = reinterpret_cast<const BitmapInfoHeader*>(block + fileHeaderBytes);
+    const long width = header->biWidth;
+    const long height = header->biHeight;
+    if (header->biSize < sizeof(BitmapInfoHeader) || header->biSize > size - fileHeaderBytes) {
+        std::snprintf(reason, reasonSize, "an info header of %lu bytes does not fit",
+                      static_cast<unsigned long>(header->biSize));
+    } else if (header->biBitCount != 24) {
+        std::snprintf(reason, reasonSize, "%d bits per pixel, not 24", header->biBitCount);
+    } else if (header->biCompression != 0) {
+        std::snprintf(reason, reasonSize, "compressed pixel data");
+    } else if (height <= 0) {
+        std::snprintf(reason, reasonSize, "%ld x %ld: the height is not positive", width, height);
+    } else if (width <= 0) {
+        std::snprintf(reason, reasonSize, "%ld x %ld: the width is not positive", width, height);
+    } else if (width > maxSide || height > maxSide) {
+        std::snprintf(reason, reasonSize, "%ld x %ld: larger than 4096 in a direction", width,
+                      height);
+    } else if (width % 4 == 1 || width % 4 == 2) {
+        // Rows are walked W rounded up to 4 pixels apart, which is the stored row length only
+        // for widths that are a multiple of 4 or one less.
+        std::snprintf(reason, reasonSize,
+                      "%ld x %ld: a width 1 or 2 more than a multiple of 4 cannot be drawn", width,
+                      height);
+    } else if (readLittleEndian32(block + 10) + roundUpTo4(width) * 3 * height > size) {
+        std::snprintf(reason, reasonSize, "pixel data at byte %lu runs past the end of the file",
+                      static_cast<unsigned long>(readLittleEndian32(block + 10)));
+    } else {
+        return false;
+    }
+    return true;
+}
+
+void release(DibImage& image) {
+    if (image.bits) std::free(image.bits - image.offset);
+    image = DibImage{};
+}
+
+DibImage loadImage(const char* fileName) {
+    char relative[64] = "\\Date\\Image\\";
+    std::strncat(relative, fileName, sizeof relative - std::strlen(relative) - 1);
+    char path[dataPathSize];
+    resolveDataPath(path, relative);
+    // A refused path is empty; loadDib then reports the image by its relative name.
+    return loadDib(path[0] ? path : relative);
+}
+
+}  // namespace
+
+DibImage loadDib(const char* resolvedPath) {
+    std::FILE* file = openDataFile(resolvedPath, "rb");
+    if (!file) return refuse(resolvedPath, nullptr, "the file cannot be opened");
+    long size = -1;
+    if (std::fseek(file, 0, SEEK_END) == 0) size = std::ftell(file);
+    if (size < 0 || std::fseek(file, 0, SEEK_SET) != 0) {
+        std::fclose(file);
+        return refuse(resolvedPath, nullptr, "the file's size cannot be read");
+    }
+    if (size > maxFileBytes) {
+        std::fclose(file);
+        return refuse(resolvedPath, nullptr, "the file is too large for a picture");
+    }
+    // One zero-filled block holds the whole file; the image points into it.
+    auto* block = static_cast<uint8_t*>(std::calloc(static_cast<size_t>(size) + 1, 1));
+    if (!block) {
+        std::fclose(file);
+        return refuse(resolvedPath, nullptr, "the file cannot be held in memory");
+    }
+    size_t read = std::fread(block, 1, static_cast<size_t>(size), file);
+    std::fclose(file);
+    if (read != static_cast<size_t>(size)) {
+        return refuse(resolvedPath, block, "the file cannot be read whole");
+    }
+    char reason[160];
+    if (findFault(block, size, reason, sizeof reason)) return refuse(resolvedPath, block, reason);
+    DibImage image;
+    image.offset = readLittleEndian32(block + 10);
+    image.header = reinterpret_cast<const BitmapInfoHeader*>(block + fileHeaderBytes);
+    image.bits = block + image.offset;
+    return image;
+}
+
+void blitKeyed(DibImage& dst, const DibImage& src, int x, int y, int sx, int sy, int w, int h) {
+    if (!dst.bits || !dst.header || !src.bits || !src.header) return;
+    const int64_t dstWidth = dst.header->biWidth;
+    const int64_t dstHeight = dst.header->biHeight;
+    const int64_t srcWidth4 = roundUpTo4(src.header->biWidth);
+    const int64_t srcHeight = src.header->biHeight;
+    const int64_t ex = int64_t{sx} + w;
+    const int64_t ey = int64_t{sy} + h;
+
+    // The source range walked, and the source pixel that lands on (x, y).
+    int64_t firstColumn = sx, endColumn = ex, firstRow = sy, endRow = ey;
+    int64_t originColumn = sx, originRow = sy;
+    if (sx < 0 || sy < 0 || ex < 0 || ey < 0) {
+        // Whole-image mode walks the stored rows' full width, padding column included, and
+        // H rounded up to 4 rows; rows past the picture are not in the file and are skipped.
+        firstColumn = 0;
+        endColumn = srcWidth4;
+        firstRow = 0;
+        endRow = roundUpTo4(srcHeight);
+        originColumn = 0;
+        originRow = 0;
+    }
+    // Clip once to the source's stored pixels and to the destination, then walk what is left.
+    firstColumn = std::max({firstColumn, int64_t{0}, originColumn - x});
+    endColumn = std::min({endColumn, srcWidth4, originColumn - x + dstWidth});
+    firstRow = std::max({firstRow, int64_t{0}, originRow - y});
+    endRow = std::min({endRow, srcHeight, originRow - y + dstHeight});
+    if (firstColumn >= endColumn || firstRow >= endRow) return;
+
+    for (int64_t r = firstRow; r < endRow; ++r) {
+        const uint8_t* source = src.bits + (r * srcWidth4 + firstColumn) * 3;
+        uint8_t* target =
+            dst.bits + ((y + r - originRow) * dstWidth + x + firstColumn - originColumn) * 3;
+        for (int64_t c = firstColumn; c < endColumn; ++c, source += 3, target += 3) {
+            // Pure black is the colour key; any other pixel, however dark, is copied.
+            if (source[0] | source[1] | source[2]) {
+                target[0] = source[0];
+                target[1] = source[1];
+                target[2] = source[2];
+            }
+        }
+    }
+}
+
+void loadImages() {
+    game.backBuffer = DibImage{};
+    auto* bits = static_cast<uint8_t*>(std::calloc(backBufferBytes, 1));
+    if (bits) {
+        game.backBuffer.bits = bits;
+        game.backBuffer.header = &backBufferHeader;
+    } else {
+        std::fprintf(stderr, "Keyfall: the back buffer cannot be allocated; nothing is drawn\n");
+    }
+    game.imgMainBack = loadImage("MainBack.bmp");
+    game.imgRankingBack = loadImage("RankingBack.bmp");
+    game.imgTime = loadImage("Time.bmp");
+    game.imgFrame = loadImage("Frame.bmp");
+    game.imgItemBox = loadImage("ItemBox.bmp");
+    game.imgTimeStop = loadImage("TimeStop.bmp");
+    game.imgBomb = loadImage("Bomb.bmp");
+    game.imgHalf = loadImage("1_2.bmp");
+    game.imgMiss = loadImage("Miss.bmp");
+    game.imgPower = loadImage("Power.bmp");
+}
+
+void releaseImages() {
+    release(game.backBuffer);
+    release(game.imgRankingBack);
+    release(game.imgMainBack);
+    release(game.imgTime);
+    release(game.imgFrame);
+    release(game.imgItemBox);
+    release(game.imgTimeStop);
+    release(game.imgBomb);
+    release(game.imgHalf);
+    release(game.imgMiss);
+    release(game.imgPower);
+}
+
+void selectFrameBitmap(DeviceContext paintDC) {
+    // A frame left by a paint that never presented is released before the next is made.
+    if (frame.bitmap) {
+        selectBitmap(game.memoryDC, frame.replaced);
+        deleteBitmap(frame.bitmap);
+    }
+    frame.bitmap = createFrameBitmap(paintDC, game.backBuffer.header, game.backBuffer.bits);
+    frame.replaced = selectBitmap(game.memoryDC, frame.bitmap);
+}
+
+void presentFrame(WindowHandle window, DeviceContext paintDC, int height) {
+    copyFrameToWindow(paintDC, game.memoryDC, backBufferWidth, height);
+    if (frame.bitmap) {
+        // The platform refuses to release a selected bitmap: put the replaced one back first.
+        selectBitmap(game.memoryDC, frame.replaced);
+        deleteBitmap(frame.bitmap);
+        frame = Frame{};
+    }
+    endPaint(window, paintDC);
+}
