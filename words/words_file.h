@@ -1,0 +1,28 @@
+// The word list, Date\Words.txt: opening it, indexing its three sections, drawing a word.
+#pragma once
+
+#include <cstdio>
+
+// Opens the word list into game.wordsFile. When it cannot be opened, shows "Words.txtが開けません"
+// (caption "Error") over game.mainWindow, leaves wordsFile null and returns false.
+bool openWordsFile();
+
+// Closes game.wordsFile if it is open and clears it; a stream never opened is left alone.
+void closeWordsFile();
+
+// Called at each game start: counts the records of the word list and notes the header lines
+// (last occurrence wins). Returns true when the section of game.difficulty holds a word that
+// can be drawn; otherwise exactly one message has been shown (the file cannot be opened, or
+// "Words.txtの[EASY]に単語がありません" for the section) and false is returned.
+bool indexWordSections();
+
+// The scan of indexWordSections over any stream, from its current position, showing nothing:
+// sets game.wordsLineCount and the header lines found, and returns whether the section of
+// game.difficulty holds a word that can be drawn.
+bool indexWordStream(std::FILE* file);
+
+// Draws a word of the current section from game.wordsFile, just opened, and splits it into
+// game.displayText and game.romajiText, setting game.romajiLength. Records that are not words
+// are drawn again from the same generator. Returns false, with the section's message, only
+// when no word could be drawn; with no open stream it returns false and reads nothing.
+bool pickWord();
