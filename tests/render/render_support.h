@@ -1,0 +1,54 @@
+// Small pictures built in the tests: in-memory images, bitmap files and a scratch data folder.
+#pragma once
+
+#include <cstdint>
+#include <filesystem>
+#include <string>
+#include <vector>
+
+#include "game/game_state.h"
+
+struct Pixel {
+    uint8_t blue = 0;
+    uint8_t green = 0;
+    uint8_t red = 0;
+    bool operator==(const Pixel&) const = default;
+};
+
+// A 24-bit bottom-up picture laid out as its file would be (14 + 40 header bytes, rows padded
+// to 4 bytes); `image` points into `block`, whose size is exactly the file's.
+struct TestImage {
+    TestImage(int width, int height, Pixel fill = {});
+    void set(int column, int row, Pixel pixel);
+    Pixel at(int column, int row) const;
+    // Bytes of a bitmap file holding this picture.
+    std::vector<uint8_t> fileBytes() const { return block; }
+
+    int width;
+    int height;
+    int rowBytes;
+    std::vector<uint8_t> block;
+    DibImage image;
+};
+
+// A 640 x 320 destination laid out as the back buffer: rows of 1920 bytes.
+TestImage makeBackBuffer(Pixel fill);
+
+void writeFile(const std::filesystem::path& path, const std::vector<uint8_t>& bytes);
+void writeFile(const std::filesystem::path& path, const std::string& text);
+
+// A fresh folder that is the working directory while the object lives.
+class ScratchFolder {
+public:
+    ScratchFolder();
+    ~ScratchFolder();
+    ScratchFolder(const ScratchFolder&) = delete;
+    ScratchFolder& operator=(const ScratchFolder&) = delete;
+    const std::filesystem::path& path() const { return folder; }
+    // Date/Image below the folder, created on first use.
+    std::filesystem::path imageFolder() const;
+
+private:
+    std::filesystem::path folder;
+    std::filesystem::path previous;
+};
