@@ -14,10 +14,8 @@ set_directory_properties(PROPERTIES COMPILE_OPTIONS "${keyfall_saved_options}")
 # first start takes a while.
 set(KEYFALL_WINE_ENVIRONMENT
     "WINEPREFIX=${CMAKE_BINARY_DIR}/wineprefix;WINEDEBUG=-all;WINEDLLOVERRIDES=mscoree,mshtml=")
-if(CMAKE_CROSSCOMPILING_EMULATOR AND NOT TEST wine_prefix)
-  get_filename_component(keyfall_wine_dir ${CMAKE_CROSSCOMPILING_EMULATOR} DIRECTORY)
-  find_program(KEYFALL_WINEBOOT wineboot HINTS ${keyfall_wine_dir})
-  add_test(NAME wine_prefix COMMAND ${KEYFALL_WINEBOOT} -i)
+if(CMAKE_CROSSCOMPILING_EMULATOR)
+  add_test(NAME wine_prefix COMMAND ${CMAKE_SOURCE_DIR}/tests/windows/wine-prefix.sh)
   set_tests_properties(wine_prefix PROPERTIES FIXTURES_SETUP wine_prefix
                        ENVIRONMENT "${KEYFALL_WINE_ENVIRONMENT}" TIMEOUT 300)
 endif()

@@ -18,30 +18,10 @@ wchar_t pendingHighSurrogate = 0;
 // bytes: each character goes on as its bytes, a double-byte one as lead byte, then trail
 // byte, as an ANSI window on a Japanese Windows would receive it.
 LRESULT forwardCharacter(HWND window, WPARAM wParam, LPARAM lParam) {
-    wchar_t unit = static_cast<wchar_t>(wParam);
-    if (unit < 0x80) {
-        pendingHighSurrogate = 0;
-        return windowProcedure(portableWindow(window), WM_CHAR, wParam, lParam);
-    }
-    if (IS_HIGH_SURROGATE(unit)) {
-        pendingHighSurrogate = unit;
-        return 0;
-    }
-    wchar_t character[2] = {unit, 0};
-    int units = 1;
-    if (IS_LOW_SURROGATE(unit) && pendingHighSurrogate) {
-        character[0] = pendingHighSurrogate;
-        character[1] = unit;
-        units = 2;
-    }
-    pendingHighSurrogate = 0;
-    char bytes[4] = {};
-    int count =
-        WideCharToMultiByte(932, 0, character, units, bytes, sizeof bytes, nullptr, nullptr);
-    for (int i = 0; i < count; ++i) {
-        windowProcedure(portableWindow(window), WM_CHAR, static_cast<unsigned char>(bytes[i]),
-                        lParam);
-    }
+    unsigned char bytes[4];
+    int count = cp932FromTypedUnit(static_cast<wchar_t>(wParam), pendingHighSurrogate, bytes);
+    for (int i = 0; i < count; ++i)
+        windowProcedure(portableWindow(window), WM_CHAR, bytes[i], lParam);
     return 0;
 }
 

@@ -48,3 +48,37 @@ inline std::wstring widePath(const char* resolvedPath) {
     }
     return path;
 }
+
+// The code page 932 bytes of one typed UTF-16 unit, for a game that judges bytes. A high
+// surrogate is kept in pendingHigh until its low half comes; a character without a code page
+// 932 form gives '?', as Windows gives an ANSI window. Returns the number of bytes (0 to 4).
+inline int cp932FromTypedUnit(wchar_t unit, wchar_t& pendingHigh, unsigned char bytes[4]) {
+    if (IS_HIGH_SURROGATE(unit)) {
+        pendingHigh = unit;
+        return 0;
+    }
+    wchar_t character[2] = {unit, 0};
+    int units = 1;
+    if (IS_LOW_SURROGATE(unit)) {
+        if (!pendingHigh) return 0;
+        character[0] = pendingHigh;
+        character[1] = unit;
+        units = 2;
+    }
+    pendingHigh = 0;
+    if (unit < 0x80) {
+        bytes[0] = static_cast<unsigned char>(unit);
+        return 1;
+    }
+    char converted[4] = {};
+    BOOL lossy = FALSE;
+    int count =
+        WideCharToMultiByte(932, 0, character, units, converted, sizeof converted, nullptr, &lossy);
+    // One character, one '?': not one per UTF-16 unit.
+    if (lossy || count <= 0) {
+        bytes[0] = '?';
+        return 1;
+    }
+    for (int i = 0; i < count; ++i) bytes[i] = static_cast<unsigned char>(converted[i]);
+    return count;
+}

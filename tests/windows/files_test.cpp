@@ -1,0 +1,131 @@
+// The Windows file services through the game's own path resolution, in folders whose names
+// are code page 932 (one of them with 0x5C as a trail byte).
+#include <gtest/gtest.h>
+#include <windows.h>
+
+#include <cstdio>
+#include <cstring>
+#include <string>
+
+#include "app/data_path.h"
+#include "platform/platform.h"
+
+namespace {
+
+// A fresh folder under the working directory, made the working directory for the test.
+class FilesTest : public ::testing::Test {
+protected:
+    void SetUp() override {
+        wchar_t previous[MAX_PATH];
+        ASSERT_NE(GetCurrentDirectoryW(MAX_PATH, previous), 0u);
+        previous_ = previous;
+        root_ = previous_ + L"\\files_test_\u30BD\u30D5\u30C8";  // ソフト
+        removeTree(root_);
+        ASSERT_TRUE(CreateDirectoryW(root_.c_str(), nullptr));
+        ASSERT_TRUE(CreateDirectoryW((root_ + L"\\Date").c_str(), nullptr));
+        ASSERT_TRUE(SetCurrentDirectoryW(root_.c_str()));
+    }
+    void TearDown() override {
+        SetCurrentDirectoryW(previous_.c_str());
+        removeTree(root_);
+    }
+
+    static void removeTree(const std::wstring& folder) {
+        WIN32_FIND_DATAW found;
+        HANDLE search = FindFirstFileW((folder + L"\\*").c_str(), &found);
+        if (search != INVALID_HANDLE_VALUE) {
+            do {
+                std::wstring name = found.cFileName;
+                if (name == L"." || name == L"..") continue;
+                std::wstring path = folder + L"\\" + name;
+                if (found.dwFileAttributes & FILE_ATTRIBUTE_DIRECTORY) {
+                    removeTree(path);
+                } else {
+                    DeleteFileW(path.c_str());
+                }
+            } while (FindNextFileW(search, &found));
+            FindClose(search);
+        }
+        RemoveDirectoryW(folder.c_str());
+    }
+
+    static std::string resolved(const char* relative) {
+        char path[dataPathSize];
+        EXPECT_TRUE(resolveDataPath(path, relative)) << relative;
+        return path;
+    }
+
+    static bool writeFile(const char* relative, const std::string& contents) {
+        std::FILE* file = openDataFile(resolved(relative).c_str(), "wb");
+        if (!file) return false;
+        bool written = std::fwrite(contents.data(), 1, contents.size(), file) == contents.size();
+        bool synced = syncDataFile(file);
+        return std::fclose(file) == 0 && written && synced;
+    }
+
+    static std::string readFile(const char* relative) {
+        std::FILE* file = openDataFile(resolved(relative).c_str(), "rb");
+        if (!file) return "<missing>";
+        std::string contents;
+        char buffer[256];
+        size_t n;
+        while ((n = std::fread(buffer, 1, sizeof buffer, file)) > 0) contents.append(buffer, n);
+        std::fclose(file);
+        return contents;
+    }
+
+    std::wstring previous_;
+    std::wstring root_;
+};
+
+}  // namespace
+
+TEST_F(FilesTest, WorkingDirectoryIsCodePage932) {
+    char buffer[1024];
+    ASSERT_TRUE(currentDirectory(buffer, sizeof buffer));
+    const std::string name = "\\files_test_\x83\x5C\x83t\x83g";
+    std::string directory = buffer;
+    ASSERT_GE(directory.size(), name.size());
+    EXPECT_EQ(directory.substr(directory.size() - name.size()), name);
+
+    // Too small a buffer is a failure with nothing in it, never a cut path.
+    char small[8] = "stale";
+    EXPECT_FALSE(currentDirectory(small, sizeof small));
+    EXPECT_EQ(small[0], '\0');
+}
+
+TEST_F(FilesTest, WritesReadsReplacesAndRemoves) {
+    // Binary mode both ways: CR LF and 0x1A come back as written.
+    const std::string contents = "[EASY]\r\n\x83\x5C\x83t\x83g,sofuto\r\n\x1A tail";
+    ASSERT_TRUE(writeFile("\\Date\\RankingDate.ini", contents));
+    EXPECT_EQ(readFile("\\Date\\RankingDate.ini"), contents);
+    EXPECT_EQ(readFile("\\date\\rankingdate.ini"), contents);  // names ignore case here
+
+    ASSERT_TRUE(writeFile("\\Date\\RankingDate.tmp", "new table"));
+    EXPECT_TRUE(replaceDataFile(resolved("\\Date\\RankingDate.tmp").c_str(),
+                                resolved("\\Date\\RankingDate.ini").c_str()));
+    EXPECT_EQ(readFile("\\Date\\RankingDate.ini"), "new table");
+    EXPECT_EQ(readFile("\\Date\\RankingDate.tmp"), "<missing>");
+
+    // Replacing from a file that is not there fails and leaves the target alone.
+    EXPECT_FALSE(replaceDataFile(resolved("\\Date\\RankingDate.tmp").c_str(),
+                                 resolved("\\Date\\RankingDate.ini").c_str()));
+    EXPECT_EQ(readFile("\\Date\\RankingDate.ini"), "new table");
+    EXPECT_FALSE(replaceDataFile("", resolved("\\Date\\RankingDate.ini").c_str()));
+
+    removeDataFile(resolved("\\Date\\RankingDate.ini").c_str());
+    EXPECT_EQ(readFile("\\Date\\RankingDate.ini"), "<missing>");
+    removeDataFile(resolved("\\Date\\RankingDate.ini").c_str());  // already gone: nothing
+}
+
+TEST_F(FilesTest, OnlyRegularFilesOpen) {
+    EXPECT_EQ(openDataFile(resolved("\\Date").c_str(), "rb"), nullptr);
+    EXPECT_EQ(openDataFile(resolved("\\Date\\Words.txt").c_str(), "rb"), nullptr);
+    EXPECT_EQ(openDataFile("", "rb"), nullptr);
+    // A data file inside a folder whose name ends in the trail byte 0x5C.
+    ASSERT_TRUE(CreateDirectoryW((root_ + L"\\Date\\\u30BD").c_str(), nullptr));
+    ASSERT_TRUE(writeFile("\\Date\\\x83\x5C\\Words.txt", "[EASY]\r\n"));
+    EXPECT_EQ(readFile("\\Date\\\x83\x5C\\Words.txt"), "[EASY]\r\n");
+    DWORD attributes = GetFileAttributesW((root_ + L"\\Date\\\u30BD\\Words.txt").c_str());
+    EXPECT_NE(attributes, INVALID_FILE_ATTRIBUTES);
+}

@@ -1,0 +1,148 @@
+// The frame bitmap and the text calls of the Windows backend on a real GDI memory context.
+#include <gtest/gtest.h>
+#include <windows.h>
+// After windows.h, which it builds on.
+#include <mmsystem.h>
+
+#include <cstdint>
+#include <vector>
+
+#include "app/texts.h"
+#include "platform/platform.h"
+#include "platform/win32/handles.h"
+
+namespace {
+
+// The pixels of a bitmap as 24-bit bottom-up rows, read back through GDI.
+std::vector<uint8_t> pixelsOf(HDC dc, HBITMAP bitmap, int width, int height) {
+    BITMAPINFO info = {};
+    info.bmiHeader.biSize = sizeof(BITMAPINFOHEADER);
+    info.bmiHeader.biWidth = width;
+    info.bmiHeader.biHeight = height;
+    info.bmiHeader.biPlanes = 1;
+    info.bmiHeader.biBitCount = 24;
+    info.bmiHeader.biCompression = BI_RGB;
+    size_t stride = (static_cast<size_t>(width) * 3 + 3) & ~size_t{3};
+    std::vector<uint8_t> pixels(stride * height);
+    int rows =
+        GetDIBits(dc, bitmap, 0, static_cast<UINT>(height), pixels.data(), &info, DIB_RGB_COLORS);
+    EXPECT_EQ(rows, height);
+    return pixels;
+}
+
+BitmapInfoHeader headerOf(int width, int height) {
+    BitmapInfoHeader header = {};
+    header.biSize = 40;
+    header.biWidth = width;
+    header.biHeight = height;
+    header.biPlanes = 1;
+    header.biBitCount = 24;
+    return header;
+}
+
+class GraphicsTest : public ::testing::Test {
+protected:
+    void SetUp() override {
+        memoryDC_ = createMemoryContext(nullptr);
+        ASSERT_NE(memoryDC_, nullptr);
+        // The memory context is 24 or 32 bits like the screen; the frame must come back exact.
+        screenDC_ = GetDC(nullptr);
+        ASSERT_NE(screenDC_, nullptr);
+    }
+    void TearDown() override {
+        ReleaseDC(nullptr, screenDC_);
+        DeleteDC(nativeDC(memoryDC_));
+    }
+    DeviceContext memoryDC_ = nullptr;
+    HDC screenDC_ = nullptr;
+};
+
+}  // namespace
+
+TEST_F(GraphicsTest, FrameBitmapHoldsTheBlockAndLeavesCleanly) {
+    // 3 pixels wide: rows of 9 bytes are filled to 12 in the block.
+    const int width = 3, height = 2;
+    const uint8_t block[] = {1,  2,  3,  4,  5,  6,  7,  8,  9,  0, 0, 0,  // bottom row
+                             10, 11, 12, 13, 14, 15, 16, 17, 18, 0, 0, 0};
+    BitmapInfoHeader header = headerOf(width, height);
+    BitmapHandle frame = createFrameBitmap(portableDC(screenDC_), &header, block);
+    ASSERT_NE(frame, nullptr);
+    std::vector<uint8_t> pixels = pixelsOf(screenDC_, nativeBitmap(frame), width, height);
+    EXPECT_EQ(pixels, std::vector<uint8_t>(block, block + sizeof block));
+
+    // The memory context's own bitmap is reported as none and comes back for a null one.
+    EXPECT_EQ(selectBitmap(memoryDC_, frame), nullptr);
+    EXPECT_EQ(GetCurrentObject(nativeDC(memoryDC_), OBJ_BITMAP), nativeBitmap(frame));
+    EXPECT_EQ(selectBitmap(memoryDC_, nullptr), frame);
+    EXPECT_NE(GetCurrentObject(nativeDC(memoryDC_), OBJ_BITMAP), nativeBitmap(frame));
+    deleteBitmap(frame);
+    EXPECT_EQ(GetObjectType(nativeBitmap(frame)), 0u) << "the frame bitmap was not released";
+}
+
+TEST_F(GraphicsTest, HeadersClaimingOtherFormatsAreReadAs24Bits) {
+    // A header from a file that says 8 bits with a colour table: GDI must still read the
+    // block as the 24-bit rows it is, never a table behind the header.
+    BitmapInfoHeader header = headerOf(4, 1);
+    header.biBitCount = 8;
+    header.biClrUsed = 256;
+    const uint8_t block[12] = {9, 8, 7, 6, 5, 4, 3, 2, 1, 0, 1, 2};
+    BitmapHandle frame = createFrameBitmap(portableDC(screenDC_), &header, block);
+    ASSERT_NE(frame, nullptr);
+    EXPECT_EQ(pixelsOf(screenDC_, nativeBitmap(frame), 4, 1),
+              std::vector<uint8_t>(block, block + sizeof block));
+    deleteBitmap(frame);
+
+    const BitmapInfoHeader broken[] = {headerOf(0, 320), headerOf(640, -320), headerOf(100000, 1)};
+    for (const BitmapInfoHeader& h : broken) {
+        EXPECT_EQ(createFrameBitmap(portableDC(screenDC_), &h, block), nullptr) << h.biWidth;
+    }
+    EXPECT_EQ(createFrameBitmap(portableDC(screenDC_), nullptr, block), nullptr);
+}
+
+TEST_F(GraphicsTest, GameFontMeasuresAndDrawsJapanese) {
+    FontHandle font = createFont(30, 128, textFontFace);
+    ASSERT_NE(font, nullptr);
+    LOGFONTW logical = {};
+    ASSERT_NE(GetObjectW(nativeFont(font), sizeof logical, &logical), 0);
+    EXPECT_EQ(logical.lfHeight, 30);
+    EXPECT_EQ(logical.lfCharSet, SHIFTJIS_CHARSET);
+    EXPECT_STREQ(logical.lfFaceName, L"\uFF2D\uFF33 \u30B4\u30B7\u30C3\u30AF");  // ＭＳ ゴシック
+
+    EXPECT_EQ(selectFont(memoryDC_, font), nullptr);  // the system font is reported as none
+    // Measured as the characters they are: ア is one character, not the two bytes it takes.
+    SIZE kana = {};
+    ASSERT_TRUE(GetTextExtentPoint32W(nativeDC(memoryDC_), L"\u30A2", 1, &kana));
+    EXPECT_GT(kana.cx, 0);
+    EXPECT_EQ(measureText(memoryDC_, "\x83\x41"), kana.cx);
+    EXPECT_EQ(measureText(memoryDC_, "\x83\x41\x83\x41"), 2 * kana.cx);
+    EXPECT_EQ(measureText(memoryDC_, "aa"), 2 * measureText(memoryDC_, "a"));
+    EXPECT_EQ(measureText(memoryDC_, ""), 0);
+
+    // Drawn black on white with a transparent background, the text leaves dark pixels.
+    BitmapInfoHeader header = headerOf(64, 40);
+    std::vector<uint8_t> white(64 * 3 * 40, 0xFF);
+    BitmapHandle frame = createFrameBitmap(portableDC(screenDC_), &header, white.data());
+    ASSERT_NE(frame, nullptr);
+    selectBitmap(memoryDC_, frame);
+    setTransparentText(memoryDC_);
+    setTextColour(memoryDC_, 0);
+    drawText(memoryDC_, 2, 2, "\x83\x41");
+    selectBitmap(memoryDC_, nullptr);
+    std::vector<uint8_t> pixels = pixelsOf(screenDC_, nativeBitmap(frame), 64, 40);
+    int dark = 0;
+    for (uint8_t value : pixels) dark += value < 0x80;
+    EXPECT_GT(dark, 0);
+    deleteBitmap(frame);
+
+    EXPECT_EQ(selectFont(memoryDC_, nullptr), font);
+    deleteFont(font);
+    EXPECT_EQ(GetObjectType(nativeFont(font)), 0u) << "the font was not released";
+}
+
+TEST(ClockTest, SystemTimeIsMilliseconds) {
+    // Asked for the wrong unit the clock would count bytes or samples, not track this one.
+    uint32_t before = timeGetTime();
+    uint32_t now = systemTimeMs();
+    uint32_t after = timeGetTime();
+    EXPECT_LE(now - before, after - before + 20);
+}
