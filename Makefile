@@ -3,8 +3,14 @@ JOBS ?= $(shell nproc)
 BUILD ?= build
 ASAN_BUILD ?= build-asan
 CMAKE_FLAGS ?=
+WINDOWS_BUILD ?= build-windows
+# keyfall.exe and the tests for Windows, cross-built with MinGW-w64 (see cmake/).
+WINDOWS_CONFIGURE = cmake -S . -B $(WINDOWS_BUILD) -DCMAKE_BUILD_TYPE=Release -DKEYFALL_GTK=OFF \
+	-DCMAKE_TOOLCHAIN_FILE=cmake/mingw-w64-x86_64.cmake
+WINDOWS_TOOLS = x86_64-w64-mingw32-g++-posix x86_64-w64-mingw32-windres wine
 
-.PHONY: all deps deps-windows configure build run test test-normal test-asan format format-check clean
+.PHONY: all deps deps-windows configure build run test test-normal test-asan format format-check clean \
+	windows test-windows
 
 all: build
 
@@ -38,7 +44,25 @@ test-asan: deps
 	cmake --build $(ASAN_BUILD) -j$(JOBS)
 	cd $(ASAN_BUILD) && ctest --output-on-failure -j2
 
-test: deps format-check test-normal test-asan
+windows: deps-windows
+	$(WINDOWS_CONFIGURE)
+	cmake --build $(WINDOWS_BUILD) -j$(JOBS) --target keyfall
+	@echo "windows: $(WINDOWS_BUILD)/keyfall.exe"
+
+# The Windows part of `make test`, where the cross compiler and Wine are installed
+# (`make deps-windows`): keyfall.exe, the unit tests under Wine and the smoke test.
+test-windows:
+	@missing=""; for tool in $(WINDOWS_TOOLS); do \
+		command -v $$tool >/dev/null 2>&1 || missing="$$missing $$tool"; done; \
+	if [ -z "$$missing" ]; then \
+		set -e; $(WINDOWS_CONFIGURE); \
+		cmake --build $(WINDOWS_BUILD) -j$(JOBS); \
+		cd $(WINDOWS_BUILD) && ctest --output-on-failure -j2; \
+	else \
+		echo "test: skipped the Windows part, missing:$$missing (make deps-windows installs them)"; \
+	fi
+
+test: deps format-check test-normal test-asan test-windows
 
 clean:
-	rm -rf $(BUILD) $(ASAN_BUILD)
+	rm -rf $(BUILD) $(ASAN_BUILD) $(WINDOWS_BUILD)
