@@ -1,0 +1,34 @@
+// Profile (INI) files, read and written the way the Windows profile functions do it.
+//
+// Section and key names match without regard to ASCII case; blanks around names and values do
+// not count, and one pair of quotes around a value is dropped. A missing file, section or key
+// reads as the default. Only the first section of a name counts, and in it the first key.
+#pragma once
+
+#include <cstddef>
+#include <string>
+
+// The value of key, cut to outSize - 1 bytes, or defaultValue (null reads as "") when the
+// file, section or key is missing.
+void getProfileString(const char* section, const char* key, const char* defaultValue, char* out,
+                      size_t outSize, const char* resolvedPath);
+
+// The value of key as a number: an optional sign and decimal digits, 0 when there are none,
+// wrapping like a 32-bit register. defaultValue only when the file, section or key is missing.
+int getProfileInt(const char* section, const char* key, int defaultValue, const char* resolvedPath);
+
+struct ProfileEntry {
+    const char* key;
+    const char* value;
+};
+
+// Sets each key of section to its value: an existing key is rewritten in place, a missing one
+// is added at the end of its section, a missing section or file is created; every other byte
+// stays. All entries go to disk in one replacement: the new file is written and synced beside
+// the old one, then renamed over it. Returns false, with the old file intact, on failure.
+bool writeProfileStrings(const char* section, const ProfileEntry* entries, int count,
+                         const char* resolvedPath);
+
+// The whole file as text, for several look-ups in one read. False, with text empty, when the
+// file is missing, unreadable or larger than a profile file can sensibly be.
+bool loadProfileText(const char* resolvedPath, std::string& text);

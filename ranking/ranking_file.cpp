@@ -1,0 +1,78 @@
+// The top-five tables: read for the ranking screen, updated at game over.
+#include "ranking/ranking_file.h"
+
+#include <climits>
+#include <cstdio>
+#include <string>
+
+#include "app/data_path.h"
+#include "game/game_state.h"
+#include "ranking/profile_file.h"
+#include "ranking/profile_text.h"
+
+namespace {
+
+// The folder is spelled in lower case here; paths match it to Date without regard to case.
+const char rankingPath[] = "\\date\\RankingDate.ini";
+const char* const rankKeys[5] = {"1", "2", "3", "4", "5"};
+constexpr size_t entrySize = sizeof game.rankingText[0];
+
+const char* rankingSection() {
+    if (game.difficulty == Easy) return "EASY";
+    if (game.difficulty == Normal) return "NORMAL";
+    return "HARD";
+}
+
+// The entry's leading number as atoi reads it: blanks skipped, an optional sign, the digits up
+// to the first other byte; 0 without digits. Too large a number stops at the int limit, as
+// the Windows runtime's atoi does.
+int entryNumber(const char* text) {
+    while (*text == ' ' || (*text >= '\t' && *text <= '\r')) ++text;
+    bool negative = *text == '-';
+    if (*text == '-' || *text == '+') ++text;
+    long long number = 0;
+    for (; *text >= '0' && *text <= '9'; ++text) {
+        number = number * 10 + (*text - '0');
+        if (number > INT_MAX) return negative ? INT_MIN : INT_MAX;
+    }
+    return static_cast<int>(negative ? -number : number);
+}
+
+}  // namespace
+
+void readRanking(char* rank1, char* rank2, char* rank3, char* rank4, char* rank5) {
+    // Reads game.difficulty. One read of the file serves all five keys.
+    char path[dataPathSize];
+    resolveDataPath(path, rankingPath);
+    std::string text;
+    loadProfileText(path, text);
+    char* entries[5] = {rank1, rank2, rank3, rank4, rank5};
+    for (int k = 0; k < 5; ++k) {
+        lookupProfileString(text, rankingSection(), rankKeys[k], "", entries[k], entrySize);
+    }
+}
+
+void insertRanking(int score) {
+    // Reads game.difficulty; fills game.rankingText with the table as it was.
+    char path[dataPathSize];
+    resolveDataPath(path, rankingPath);
+    auto& old = game.rankingText;
+    readRanking(old[0], old[1], old[2], old[3], old[4]);
+    char newEntry[16];
+    std::snprintf(newEntry, sizeof newEntry, "%d", score);
+
+    for (int rank = 0; rank < 5; ++rank) {
+        // An equal score does not take the place; it is compared with the next entry.
+        if (score <= entryNumber(old[rank])) continue;
+        ProfileEntry changed[5];
+        int count = 0;
+        changed[count++] = {rankKeys[rank], newEntry};
+        // Entries below move down as the text read, whatever it holds.
+        for (int below = rank + 1; below < 5; ++below) {
+            changed[count++] = {rankKeys[below], old[below - 1]};
+        }
+        // A failed write leaves the old table; there is nothing to tell the player.
+        writeProfileStrings(rankingSection(), changed, count, path);
+        return;
+    }
+}

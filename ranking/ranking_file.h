@@ -1,0 +1,11 @@
+// The ranking file, date\RankingDate.ini: the five best scores of each difficulty.
+#pragma once
+
+// Fills the five 80-byte buffers with keys "1" to "5" of the section of game.difficulty
+// ("EASY", "NORMAL", "HARD"), each as written in the file, cut to 79 bytes; empty when missing.
+void readRanking(char* rank1, char* rank2, char* rank3, char* rank4, char* rank5);
+
+// Enters score at the first rank whose entry it beats (by the entry's leading number, as atoi
+// reads it), moving the entries below down one and dropping the fifth. All keys changed go to
+// the file in one replacement. game.rankingText is left holding the entries as they were.
+void insertRanking(int score);
