@@ -101,7 +101,7 @@ TEST_F(ProfileFileTest, AFailedWriteLeavesTheOldFile) {
     scratch.write("Date/Test.ini", huge);
     EXPECT_EQ(getProfileInt("EASY", "1", -1, path), -1);
     EXPECT_FALSE(writeProfileStrings("EASY", entry, 1, path));
-    EXPECT_EQ(contents().size(), huge.size());
+    EXPECT_EQ(std::filesystem::file_size(scratch.root / "Date" / "Test.ini"), huge.size());
     scratch.write("Date/Test.ini", old);
 
     // No folder to write into, or a path that was refused.

@@ -5,7 +5,6 @@
 
 #include <filesystem>
 #include <fstream>
-#include <iterator>
 #include <string>
 
 class ScratchDirectory {
@@ -32,7 +31,12 @@ public:
     }
     std::string read(const std::string& relative) const {
         std::ifstream in(root / relative, std::ios::binary);
-        return std::string(std::istreambuf_iterator<char>(in), std::istreambuf_iterator<char>());
+        std::string bytes;
+        char chunk[65536];
+        while (in.read(chunk, sizeof chunk) || in.gcount() > 0) {
+            bytes.append(chunk, static_cast<size_t>(in.gcount()));
+        }
+        return bytes;
     }
     bool exists(const std::string& relative) const {
         return std::filesystem::exists(root / relative);
