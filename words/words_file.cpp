@@ -21,9 +21,10 @@ const char wordsPath[] = "\\Date\\Words.txt";
 constexpr int drawableRecords = 32768;
 
 // Every value of the generator comes up again within 637159 draws, from any state (counted
-// over its whole period of 2^32), so a section that holds a drawable word always yields one
-// well inside this bound. It only stops a word list that changed under us.
-constexpr int maxDraws = 1 << 20;
+// over its whole period of 2^32). A pick may need that twice, once for a first draw that
+// falls on a line that is not a word and once for a word, so a section that holds a drawable
+// word always yields one inside this bound. It only stops a word list that changed under us.
+constexpr int maxDraws = 1 << 21;
 
 // The records that can be drawn lie strictly between after and upper.
 struct Section {

@@ -287,6 +287,15 @@ TEST_F(WordsFileTest, OnlyTheFirst32768RecordsCanBeDrawn) {
     ASSERT_TRUE(indexWordSections());
     EXPECT_EQ(game.wordsLineCount, 32779);
     EXPECT_EQ(wordsDrawn(20), (std::set<Word>{{"w1", "1"}, {"w2", "2"}}));
+
+    // A lone word on record 32767, the last a draw can reach, is found from any seed.
+    writeWords("[EASY]\na,a\n[NORMAL]\nb,b\n[HARD]\n" + fillerLines(32762) + "w1,1\n" +
+               fillerLines(10) + "w3,3\n");
+    ASSERT_TRUE(indexWordSections());
+    for (uint32_t seed : {1u, 7u, 0x7FFFFFFFu, 0xFFFFFFFFu}) {
+        crtSrand(seed);
+        EXPECT_EQ(pick(), (Word{"w1", "1"})) << seed;
+    }
 }
 
 TEST_F(WordsFileTest, MissingWordListShowsItsMessageAndTouchesNoStream) {
