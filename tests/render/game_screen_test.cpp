@@ -146,8 +146,8 @@ TEST_F(GameScreenTest, APlayingFrameDrawsTheWordsAndTheStatusLine) {
     game.wordsToRefill = 7;
     paint();
 
-    std::string refill = textRefillFormat;
-    refill.replace(refill.find("%d"), 2, "7");
+    const std::string format = textRefillFormat;  // the label ends with its number
+    const std::string refill = format.substr(0, format.find("%d")) + "7";
     const std::vector<HeadlessText> expected = {
         {295, 53, black, "neko"},                                 // 60 px centred on 320
         {265, 103, black, "nekoneko"}, {265, 153, black, "nek"},  // where the whole romaji starts

@@ -2,10 +2,10 @@
 #include "tests/render/render_support.h"
 
 #include <gtest/gtest.h>
-#include <stdlib.h>
 
 #include <cstring>
 #include <fstream>
+#include <random>
 
 namespace {
 
@@ -67,10 +67,14 @@ void writeFile(const std::filesystem::path& path, const std::string& text) {
 
 ScratchFolder::ScratchFolder() {
     previous = std::filesystem::current_path();
-    std::string pattern =
-        (std::filesystem::temp_directory_path() / "keyfall-render-XXXXXX").string();
-    EXPECT_NE(mkdtemp(pattern.data()), nullptr);
-    folder = pattern;
+    // A name no other test process has taken: create_directory refuses an existing one.
+    std::mt19937_64 random{std::random_device{}()};
+    for (int attempt = 0; attempt < 100 && folder.empty(); ++attempt) {
+        std::filesystem::path candidate =
+            std::filesystem::temp_directory_path() / ("keyfall-render-" + std::to_string(random()));
+        if (std::filesystem::create_directory(candidate)) folder = candidate;
+    }
+    EXPECT_FALSE(folder.empty());
     std::filesystem::current_path(folder);
 }
 
