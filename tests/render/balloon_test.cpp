@@ -9,36 +9,6 @@
 
 namespace {
 
-// Frame.bmp: slice column s, band b (0 Typed/Ranking, 1 Romaji, 2 Display) and row k of the
-// band are told by the pixel (s + 1, b + 1, k + 1).
-TestImage makeFrame() {
-    TestImage frame(3, 108);
-    for (int r = 0; r < 108; ++r) {
-        for (int s = 0; s < 3; ++s) {
-            frame.set(s, r,
-                      {static_cast<uint8_t>(s + 1), static_cast<uint8_t>(r / 36 + 1),
-                       static_cast<uint8_t>(r % 36 + 1)});
-        }
-    }
-    return frame;
-}
-
-// The slices seen on one row of the back buffer, as runs: "L 10-14 M 15-624 R 625-630".
-std::string runsOnRow(const TestImage& dst, int row) {
-    std::string runs;
-    int c = 0;
-    while (c < dst.width) {
-        uint8_t slice = dst.at(c, row).blue;
-        int start = c;
-        while (c < dst.width && dst.at(c, row).blue == slice) ++c;
-        if (slice == 0) continue;
-        if (!runs.empty()) runs += ' ';
-        runs += "?LMR"[slice < 4 ? slice : 0];
-        runs += ' ' + std::to_string(start) + '-' + std::to_string(c - 1);
-    }
-    return runs;
-}
-
 // Texts in these tests are their own widths in pixels: "600" measures 600.
 int measureByValue(const std::string& text) { return text.empty() ? 0 : std::stoi(text); }
 
@@ -55,7 +25,8 @@ protected:
     std::string draw(const std::string& text, int x, int y, BalloonKind kind) {
         dst = makeBackBuffer({});
         drawBalloon(text.c_str(), dc, x, y, kind, dst.image, frame.image);
-        return runsOnRow(dst, y < 0 ? 0 : (y > 284 ? 284 : y));
+        const int row = y < 0 ? 0 : (y > 284 ? 284 : y);
+        return sliceRuns([&](int column) { return dst.at(column, row); });
     }
 
     DeviceContext dc = nullptr;

@@ -30,21 +30,8 @@ protected:
         writeFile(scratch.path() / "Date" / "RankingDate.ini", text);
     }
 
-    // The Frame slices (blue 1 to 3) shown on one row of the presented frame, as runs:
-    // "L 68-72 M 73-167 R 168-172". Background pixels are passed over.
     std::string runsOnRow(int row) const {
-        std::string runs;
-        int c = 0;
-        while (c < 640) {
-            uint8_t slice = presented(c, row).blue;
-            int start = c;
-            while (c < 640 && presented(c, row).blue == slice) ++c;
-            if (slice < 1 || slice > 3) continue;
-            if (!runs.empty()) runs += ' ';
-            runs += "?LMR"[slice];
-            runs += ' ' + std::to_string(start) + '-' + std::to_string(c - 1);
-        }
-        return runs;
+        return sliceRuns([&](int column) { return presented(column, row); });
     }
 
     void showRanking() {

@@ -54,6 +54,33 @@ Pixel TestImage::at(int column, int row) const {
 
 TestImage makeBackBuffer(Pixel fill) { return TestImage(640, 320, fill); }
 
+TestImage makeFrame() {
+    TestImage frame(3, 108);
+    for (int r = 0; r < 108; ++r) {
+        for (int s = 0; s < 3; ++s) {
+            frame.set(s, r,
+                      {static_cast<uint8_t>(s + 1), static_cast<uint8_t>(r / 36 + 1),
+                       static_cast<uint8_t>(r % 36 + 1)});
+        }
+    }
+    return frame;
+}
+
+std::string sliceRuns(const std::function<Pixel(int column)>& pixelAt) {
+    std::string runs;
+    int c = 0;
+    while (c < 640) {
+        uint8_t slice = pixelAt(c).blue;
+        int start = c;
+        while (c < 640 && pixelAt(c).blue == slice) ++c;
+        if (slice < 1 || slice > 3) continue;
+        if (!runs.empty()) runs += ' ';
+        runs += "?LMR"[slice];
+        runs += ' ' + std::to_string(start) + '-' + std::to_string(c - 1);
+    }
+    return runs;
+}
+
 void writeFile(const std::filesystem::path& path, const std::vector<uint8_t>& bytes) {
     std::ofstream out(path, std::ios::binary);
     out.write(reinterpret_cast<const char*>(bytes.data()),

@@ -3,6 +3,7 @@
 
 #include <cstdint>
 #include <filesystem>
+#include <functional>
 #include <string>
 #include <vector>
 
@@ -33,6 +34,13 @@ struct TestImage {
 
 // A 640 x 320 destination laid out as the back buffer: rows of 1920 bytes.
 TestImage makeBackBuffer(Pixel fill);
+
+// Frame.bmp: slice column s, band b (0 Typed/Ranking, 1 Romaji, 2 Display) and row k of the
+// band are told by the pixel (s + 1, b + 1, k + 1).
+TestImage makeFrame();
+// The Frame slices (blue 1 to 3) seen along one row of 640 pixels, as runs:
+// "L 10-14 M 15-624 R 625-630". Other pixels are passed over.
+std::string sliceRuns(const std::function<Pixel(int column)>& pixelAt);
 
 void writeFile(const std::filesystem::path& path, const std::vector<uint8_t>& bytes);
 void writeFile(const std::filesystem::path& path, const std::string& text);

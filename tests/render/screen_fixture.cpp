@@ -55,15 +55,7 @@ void ScreenTest::writeImages() {
         for (int c = 0; c < 12; ++c) time.set(c, r, {static_cast<uint8_t>(100 + c), 1, 1});
     }
     writeFile(folder / "Time.bmp", time.fileBytes());
-    TestImage frame(3, 108);
-    for (int r = 0; r < 108; ++r) {
-        for (int s = 0; s < 3; ++s) {
-            frame.set(s, r,
-                      {static_cast<uint8_t>(s + 1), static_cast<uint8_t>(r / 36 + 1),
-                       static_cast<uint8_t>(r % 36 + 1)});
-        }
-    }
-    writeFile(folder / "Frame.bmp", frame.fileBytes());
+    writeFile(folder / "Frame.bmp", makeFrame().fileBytes());
     writeFile(folder / "ItemBox.bmp", filled(40, 40, itemBoxColour).fileBytes());
     const char* icons[] = {"TimeStop.bmp", "Bomb.bmp", "1_2.bmp", "Miss.bmp", "Power.bmp"};
     for (int s = 0; s < 5; ++s) {
