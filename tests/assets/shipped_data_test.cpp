@@ -77,8 +77,11 @@ TEST_F(ShippedData, EveryPictureLoadsAndKeepsTheSizeRules) {
         SCOPED_TRACE(rule.name);
         const DibImage& image = game.*rule.field;
         ASSERT_NE(image.bits, nullptr) << "the game's loader refused it";
-        EXPECT_EQ(image.header->biBitCount, 24);
-        EXPECT_EQ(image.header->biCompression, 0u);
+        // Copied out: the header is packed, and the checks take their values by reference.
+        const int bitCount = image.header->biBitCount;
+        const uint32_t compression = image.header->biCompression;
+        EXPECT_EQ(bitCount, 24);
+        EXPECT_EQ(compression, 0u);
         EXPECT_GE(width(image), rule.minWidth);
         EXPECT_LE(width(image), rule.maxWidth);
         EXPECT_GE(height(image), rule.minHeight);
