@@ -7,7 +7,52 @@
 #include <string>
 
 #include "platform/platform.h"
+#include "platform/posix/native_path.h"
 #include "platform/win32/wide.h"
+
+// The headless backend names files as the machine it runs on does: on Windows, the path with
+// single separators, each component below the working directory spelled as on the disk
+// (Windows ignores case when it opens a file; this keeps recorded names alike everywhere).
+std::string nativePath(const char* resolvedPath) {
+    if (!resolvedPath) return {};
+    std::wstring path = widePath(resolvedPath);
+    wchar_t cwdBuffer[MAX_PATH];
+    DWORD cwdLength = GetCurrentDirectoryW(MAX_PATH, cwdBuffer);
+    std::wstring cwd(cwdBuffer, cwdLength < MAX_PATH ? cwdLength : 0);
+    if (!cwd.empty() && cwd.back() == L'\\') cwd.pop_back();
+    if (!cwd.empty() && path.size() > cwd.size() && path[cwd.size()] == L'\\' &&
+        CompareStringOrdinal(path.c_str(), static_cast<int>(cwd.size()), cwd.c_str(),
+                             static_cast<int>(cwd.size()), TRUE) == CSTR_EQUAL) {
+        std::wstring result = path.substr(0, cwd.size());
+        size_t start = cwd.size() + 1;
+        bool matching = true;
+        while (start <= path.size()) {
+            size_t end = path.find(L'\\', start);
+            if (end == std::wstring::npos) end = path.size();
+            std::wstring component = path.substr(start, end - start);
+            result += L'\\';
+            WIN32_FIND_DATAW found;
+            HANDLE search = INVALID_HANDLE_VALUE;
+            // Wildcards would match other names; such a component is kept as written.
+            if (matching && !component.empty() &&
+                component.find_first_of(L"*?") == std::wstring::npos) {
+                search = FindFirstFileW((result + component).c_str(), &found);
+            }
+            if (search != INVALID_HANDLE_VALUE) {
+                result += found.cFileName;
+                FindClose(search);
+            } else {
+                matching = false;  // below a missing folder nothing can match
+                result += component;
+            }
+            start = end + 1;
+        }
+        path = result;
+    }
+    std::string bytes;
+    if (!cp932FromWide(path.c_str(), bytes)) return resolvedPath;
+    return bytes;
+}
 
 bool currentDirectory(char* buffer, size_t size) {
     if (size == 0) return false;
