@@ -112,10 +112,23 @@ std::string lineEnding(std::string_view text) {
     return feed > 0 && text[feed - 1] == '\r' ? "\r\n" : "\n";
 }
 
-// A value is one line: anything from a line break on would become lines of its own.
+// A value is one line: anything from a line feed (or CR LF) on would become lines of its own.
+// A lone CR is part of a line to the reader, so it stays.
 std::string_view oneLine(const char* value) {
     std::string_view text = value ? value : "";
-    return text.substr(0, text.find_first_of("\r\n"));
+    size_t feed = text.find('\n');
+    if (feed == std::string_view::npos) return text;
+    return text.substr(0, feed > 0 && text[feed - 1] == '\r' ? feed - 1 : feed);
+}
+
+// The reader trims blanks and one pair of enclosing quotes off a value; a value that would
+// lose bytes that way is written inside double quotes, so it reads back as itself.
+std::string storedValue(std::string_view value) {
+    bool enclosed = value.size() >= 2 && (value.front() == '"' || value.front() == '\'') &&
+                    value.back() == value.front();
+    bool padded = !value.empty() && (isBlank(value.front()) || isBlank(value.back()));
+    if (!enclosed && !padded) return std::string(value);
+    return "\"" + std::string(value) + "\"";
 }
 
 }  // namespace
@@ -156,7 +169,7 @@ std::string editProfileText(std::string_view text, std::string_view section,
     for (int e = 0; e < count; ++e) {
         if (!entries[e].key) continue;
         std::string_view key = entries[e].key;
-        std::string_view value = oneLine(entries[e].value);
+        std::string value = storedValue(oneLine(entries[e].value));
         bool done = false;
         for (size_t at = span.bodyBegin; span.found && at < span.end && !done;) {
             Line line = lineAt(text, at);

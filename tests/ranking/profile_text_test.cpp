@@ -152,6 +152,13 @@ TEST(ProfileText, EditsKeepEveryOtherByte) {
          "[S]\nk=3\n"},
         {"the same new key twice: one line", "", "S", {{"k", "2"}, {"K", "3"}}, "[S]\r\nk=3\r\n"},
         {"a value is one line", "", "S", {{"k", "1\r\n[HARD]"}}, "[S]\r\nk=1\r\n"},
+        {"a lone CR is part of the value", "", "S", {{"k", "1\r2"}}, "[S]\r\nk=1\r2\r\n"},
+        // Values the reader would trim or unquote are quoted, so they read back as written.
+        {"padded and quoted values are quoted",
+         "[S]\n",
+         "S",
+         {{"a", "12\v"}, {"b", "'q'"}, {"c", "\"x"}, {"d", " 7"}},
+         "[S]\na=\"12\v\"\nb=\"'q'\"\nc=\"x\nd=\" 7\"\n"},
         {"CR LF of a rewritten line kept in an LF file",
          "[S]\nk=1\r\nj=0\n",
          "S",
