@@ -1,0 +1,8 @@
+// What the process entry prepares before any window exists; shared by every backend.
+#pragma once
+
+#include "platform/platform.h"
+
+// Time stamps of the combo timing are milliseconds from here on; the instance is kept for
+// the platform calls that want it.
+void startUp(InstanceHandle instance);

@@ -1,0 +1,119 @@
+// windowProcedure: every message of the game window becomes a call of a game operation here.
+#include <cstdint>
+#include <initializer_list>
+
+#include "app/menu.h"
+#include "game/flow.h"
+#include "game/game_state.h"
+#include "game/items.h"
+#include "game/judge.h"
+#include "platform/platform.h"
+#include "render/dib.h"
+#include "render/game_screen.h"
+#include "render/ranking_screen.h"
+
+namespace {
+
+constexpr unsigned firstItemKey = 0x70;  // F1
+constexpr unsigned lastItemKey = 0x75;   // F6
+
+void setMenuCheck(WindowHandle window, int flag, unsigned commandId) {
+    setMenuItemChecked(window, commandId, flag == 1 ? 1 : 0);
+}
+
+// Touches GameState: memoryDC, layout, images, backBuffer, difficulty, font.
+void createSequence(WindowHandle window) {
+    game.memoryDC = createMemoryContext(window);
+    loadLayout();
+    setMenuCheck(window, 1, cmdEasy);
+    redrawMenuBar(window);
+    loadImages();
+    game.difficulty = Easy;
+    game.font = createGameFont();
+    selectFont(game.memoryDC, game.font);
+}
+
+// Touches GameState: font (the images are released by releaseImages).
+void closeSequence(WindowHandle window) {
+    killTimer(window, 0);
+    releaseImages();
+    // A font still selected cannot be deleted; the default font goes back in first.
+    selectFont(game.memoryDC, nullptr);
+    deleteFont(game.font);
+    game.font = nullptr;
+    destroyWindow(window);
+}
+
+void checkDifficulty(WindowHandle window, unsigned checkedCommand, int difficulty) {
+    // The order of the three marks is the one the menu has always used.
+    setMenuCheck(window, checkedCommand == cmdEasy, cmdEasy);
+    setMenuCheck(window, checkedCommand == cmdNormal, cmdNormal);
+    setMenuCheck(window, checkedCommand == cmdHard, cmdHard);
+    redrawMenuBar(window);
+    selectDifficulty(difficulty);
+}
+
+// Touches GameState: rankingShown.
+void menuCommand(WindowHandle window, unsigned command) {
+    switch (command) {
+        case cmdStart: startCountdown(); break;
+        case cmdExit: postCloseMessage(window); break;
+        case cmdEasy: checkDifficulty(window, cmdEasy, Easy); break;
+        case cmdNormal: checkDifficulty(window, cmdNormal, Normal); break;
+        case cmdHard: checkDifficulty(window, cmdHard, Hard); break;
+        case cmdRanking:
+            game.rankingShown = 1;
+            fillWindowWhite(window);
+            invalidateWindow(window);
+            break;
+        case cmdGameScreen:
+            game.rankingShown = 0;
+            invalidateWindow(window);
+            break;
+        default: break;
+    }
+}
+
+void timerTick(WindowHandle window, unsigned timer) {
+    switch (timer) {
+        case 2: invalidateWindow(window); break;
+        case 1: gaugeTick(); break;
+        case 0: countdownTick(); break;
+        default: break;
+    }
+}
+
+// Reads GameState: rankingShown, playing.
+void greyMenuItems(WindowHandle window) {
+    int enabled = (game.rankingShown == 1 || game.playing == 1) ? 0 : 1;
+    for (unsigned command : {cmdStart, cmdEasy, cmdNormal, cmdHard}) {
+        setMenuItemEnabled(window, command, enabled);
+    }
+    redrawMenuBar(window);
+}
+
+}  // namespace
+
+// Touches GameState: mainWindow on every message, the rest through the operations it calls.
+intptr_t windowProcedure(WindowHandle window, uint32_t message, uintptr_t wParam, intptr_t lParam) {
+    game.mainWindow = window;
+    switch (message) {
+        case msgCreate: createSequence(window); return 0;
+        case msgDestroy: postQuitMessage(0); return 0;
+        case msgPaint:
+            if (game.rankingShown == 0) paintGameScreen(window);
+            if (game.rankingShown == 1) paintRankingScreen(window);
+            return 0;
+        case msgClose: closeSequence(window); return 0;
+        case msgKeyDown: {
+            unsigned key = static_cast<unsigned>(wParam & 0xFFFF);
+            if (key >= firstItemKey && key <= lastItemKey) useItem(key);
+            return 0;
+        }
+        case msgChar: onTypedChar(static_cast<unsigned char>(wParam & 0xFF)); return 0;
+        case msgCommand: menuCommand(window, static_cast<unsigned>(wParam & 0xFFFF)); return 0;
+        case msgTimer: timerTick(window, static_cast<unsigned>(wParam & 0xFFFF)); return 0;
+        case msgInitMenu: greyMenuItems(window); return 0;
+        default: return defaultWindowProcedure(window, message, wParam, lParam);
+    }
+}

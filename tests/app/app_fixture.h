@@ -1,0 +1,57 @@
+// A fresh process on the headless machine, in a temporary working directory with a Date folder.
+#pragma once
+
+#include <gtest/gtest.h>
+#include <unistd.h>
+
+#include <filesystem>
+#include <fstream>
+#include <string>
+
+#include "app/entry.h"
+#include "game/game_state.h"
+#include "platform/headless/headless.h"
+
+class AppTest : public ::testing::Test {
+protected:
+    // Easy: いぬ,inu and ねこ,neko; Normal: さくら,sakura; Hard: two long ones.
+    static constexpr const char* wordList =
+        "# test words\r\n[EASY]\r\n\x82\xa2\x82\xca,inu\r\n\x82\xcb\x82\xb1,neko\r\n"
+        "[NORMAL]\r\n\x82\xb3\x82\xad\x82\xe7,sakura\r\n[HARD]\r\n"
+        "\x82\xb5\x82\xf1\x82\xa9\x82\xf1\x82\xb9\x82\xf1,shinkannsenn\r\n";
+
+    void SetUp() override {
+        previous = std::filesystem::current_path();
+        root = std::filesystem::temp_directory_path() /
+               ("keyfall-app-" + std::to_string(::getpid()) + "-" +
+                ::testing::UnitTest::GetInstance()->current_test_info()->name());
+        std::filesystem::remove_all(root);
+        std::filesystem::create_directories(root / "Date" / "Image");
+        writeFile("Date/Words.txt", wordList);
+        writeFile("Date/Game.ini",
+                  "[POSS]\r\nNPosX=314\r\nNPosY=60\r\nAPosX=314\r\nAPosY=110\r\n"
+                  "TPosX=314\r\nTPosY=160\r\nIPosX=220\r\nIPosY=220\r\n");
+        std::filesystem::current_path(root);
+        headlessReset();
+        game = GameState{};
+        startUp(nullptr);
+    }
+
+    void TearDown() override {
+        std::filesystem::current_path(previous);
+        std::filesystem::remove_all(root);
+        headlessReset();
+    }
+
+    void writeFile(const std::string& relative, const std::string& content) {
+        std::ofstream(root / relative, std::ios::binary) << content;
+    }
+
+    std::string readFile(const std::string& relative) {
+        std::ifstream in(root / relative, std::ios::binary);
+        return std::string(std::istreambuf_iterator<char>(in), {});
+    }
+
+    std::filesystem::path previous;
+    std::filesystem::path root;
+};

@@ -1,0 +1,187 @@
+// The window procedure on the headless machine: creation, menu, keys, timers and close.
+#include <string>
+#include <vector>
+
+#include "app/menu.h"
+#include "app/texts.h"
+#include "tests/app/app_fixture.h"
+
+namespace {
+
+std::vector<std::string> menuEvents() {
+    std::vector<std::string> lines;
+    for (const HeadlessEvent& e : headlessEvents()) {
+        if (e.kind == HeadlessEventKind::menuCheck) {
+            lines.push_back("check " + std::to_string(e.id) + " " + std::to_string(e.value));
+        } else if (e.kind == HeadlessEventKind::menuEnable) {
+            lines.push_back("enable " + std::to_string(e.id) + " " + std::to_string(e.value));
+        }
+    }
+    return lines;
+}
+
+int messageBoxes() {
+    int count = 0;
+    for (const HeadlessEvent& e : headlessEvents())
+        count += e.kind == HeadlessEventKind::messageBox;
+    return count;
+}
+
+}  // namespace
+
+TEST_F(AppTest, CreationLoadsEverythingAndPaintsOnce) {
+    WindowHandle window = headlessCreateWindow(windowProcedure);
+    EXPECT_EQ(game.mainWindow, window);
+    EXPECT_NE(game.memoryDC, nullptr);
+    EXPECT_NE(game.font, nullptr);
+    EXPECT_EQ(headlessLiveFonts(), 1);
+    EXPECT_EQ(game.difficulty, Easy);
+    EXPECT_EQ(menuEvents(), (std::vector<std::string>{"check 40009 1"}));
+    EXPECT_EQ(headlessMenuRedraws(), 1);
+    EXPECT_EQ(headlessPaintCount(), 1);
+    // Game.ini was read and converted at creation.
+    EXPECT_EQ(game.layout.NPosX, 320);
+    EXPECT_EQ(game.layout.NPosY, 224);
+    EXPECT_EQ(game.layout.IPosY, 60);
+    // The quota fields keep their start-up values.
+    EXPECT_EQ(game.wordsToRefill, 11);
+}
+
+TEST_F(AppTest, MenuGreyingFollowsPlayAndTheRankingScreen) {
+    headlessCreateWindow(windowProcedure);
+    struct Step {
+        const char* what;
+        std::vector<unsigned> commands;
+        uint32_t wait;
+        int expectedEnabled;
+    };
+    const Step steps[] = {
+        {"idle", {}, 0, 1},
+        {"counting down", {cmdStart}, 1500, 1},
+        {"playing", {}, 2000, 0},
+        {"ranking shown while playing", {cmdRanking}, 0, 0},
+        {"game screen again while playing", {cmdGameScreen}, 0, 0},
+    };
+    for (const Step& step : steps) {
+        for (unsigned command : step.commands) headlessSend(msgCommand, command, 0);
+        headlessAdvance(step.wait);
+        headlessClearEvents();
+        headlessSend(msgInitMenu, 0, 0);
+        std::string value = std::to_string(step.expectedEnabled);
+        EXPECT_EQ(menuEvents(),
+                  (std::vector<std::string>{"enable 40001 " + value, "enable 40009 " + value,
+                                            "enable 40004 " + value, "enable 40005 " + value}))
+            << step.what;
+    }
+}
+
+TEST_F(AppTest, RankingScreenWhileIdleGreysTheGameItems) {
+    headlessCreateWindow(windowProcedure);
+    headlessSend(msgCommand, cmdRanking, 0);
+    EXPECT_EQ(game.rankingShown, 1);
+    EXPECT_EQ(headlessWhiteFills(), 1);
+    headlessPump();
+    headlessClearEvents();
+    headlessSend(msgInitMenu, 0, 0);
+    EXPECT_EQ(menuEvents().front(), "enable 40001 0");
+    // Exit, Ranking and Game screen are never greyed.
+    for (unsigned command : {cmdExit, cmdRanking, cmdGameScreen}) {
+        EXPECT_TRUE(headlessMenuEnabled(command)) << command;
+    }
+}
+
+TEST_F(AppTest, DifficultyCommandsMoveTheMarkAndSetTheQuota) {
+    headlessCreateWindow(windowProcedure);
+    struct Case {
+        unsigned command;
+        int difficulty;
+        int quota;
+        std::vector<std::string> marks;
+    };
+    const Case cases[] = {
+        {cmdNormal, Normal, 16, {"check 40009 0", "check 40004 1", "check 40005 0"}},
+        {cmdHard, Hard, 21, {"check 40009 0", "check 40004 0", "check 40005 1"}},
+        {cmdEasy, Easy, 11, {"check 40009 1", "check 40004 0", "check 40005 0"}},
+    };
+    for (const Case& c : cases) {
+        game.wordsToRefill = 3;  // as a previous game may have left it
+        headlessClearEvents();
+        headlessSend(msgCommand, c.command, 0);
+        EXPECT_EQ(game.difficulty, c.difficulty);
+        EXPECT_EQ(game.wordsToRefill, c.quota);
+        EXPECT_EQ(game.quotaBase, c.quota);
+        EXPECT_EQ(menuEvents(), c.marks);
+    }
+    // Choosing the checked difficulty again resets its quota.
+    game.wordsToRefill = 2;
+    headlessSend(msgCommand, cmdEasy, 0);
+    EXPECT_EQ(game.wordsToRefill, 11);
+}
+
+TEST_F(AppTest, OnlyTheLow16BitsOfCommandsKeysAndTimersCount) {
+    headlessCreateWindow(windowProcedure);
+    headlessSend(msgCommand, 0x50000u + cmdNormal, 0);
+    EXPECT_EQ(game.difficulty, Normal);
+
+    headlessSend(msgKeyDown, 0x30070u, 0);  // F1 with high bits
+    EXPECT_EQ(game.itemHeld[TimeStop], 0);
+    EXPECT_EQ(game.timeStopActive, 1);
+    headlessSend(msgKeyDown, 0x76, 0);  // F7 is no item key
+    headlessSend(msgKeyDown, 0x41, 0);
+    EXPECT_EQ(game.itemHeld[TimeStop], 0);
+    headlessSend(msgKeyDown, 0x75, 0);  // F6 gives everything back
+    EXPECT_EQ(game.itemHeld[TimeStop], 1);
+
+    int paints = headlessPaintCount();
+    headlessSend(msgTimer, 0x10002u, 0);  // timer 2 only asks for a paint
+    headlessPump();
+    EXPECT_EQ(headlessPaintCount(), paints + 1);
+    headlessSend(msgTimer, 7, 0);  // unknown timers do nothing
+    headlessPump();
+    EXPECT_EQ(headlessPaintCount(), paints + 1);
+}
+
+TEST_F(AppTest, CharactersReachTheJudgeOnlyDuringAGame) {
+    headlessCreateWindow(windowProcedure);
+    headlessSend(msgChar, 'i', 0);
+    EXPECT_EQ(game.hits, 0);
+    headlessSend(msgCommand, cmdStart, 0);
+    headlessAdvance(2500);
+    headlessSend(msgChar, game.romajiText[0], 0);  // counting down: still nothing
+    EXPECT_EQ(game.hits, 0);
+    headlessAdvance(600);
+    ASSERT_EQ(game.playing, 1);
+    // The low byte of the parameter is the character.
+    headlessSend(msgChar, 0x4200u + static_cast<unsigned char>(game.romajiText[0]), 0);
+    EXPECT_EQ(game.hits, 1);
+    EXPECT_EQ(game.cursor, 1);
+}
+
+TEST_F(AppTest, ExitPostsCloseAndCloseReleasesEverything) {
+    headlessCreateWindow(windowProcedure);
+    headlessSend(msgCommand, cmdExit, 0);
+    EXPECT_TRUE(headlessWindowAlive());  // the close message is only posted
+    headlessPump();
+    EXPECT_FALSE(headlessWindowAlive());
+    EXPECT_TRUE(headlessQuitPosted());
+    EXPECT_EQ(headlessExitCode(), 0);
+    EXPECT_EQ(headlessLiveFonts(), 0);
+    EXPECT_EQ(headlessLiveBitmaps(), 0);
+    EXPECT_EQ(headlessMisuses(), 0);
+    EXPECT_EQ(game.imgMainBack.bits, nullptr);
+    EXPECT_EQ(game.backBuffer.bits, nullptr);
+}
+
+TEST_F(AppTest, ClosingDuringAGameRecordsNothing) {
+    headlessCreateWindow(windowProcedure);
+    headlessSend(msgCommand, cmdStart, 0);
+    headlessAdvance(5000);
+    ASSERT_EQ(game.playing, 1);
+    game.score = 500;
+    headlessSend(msgClose, 0, 0);
+    headlessAdvance(1000);
+    EXPECT_FALSE(headlessWindowAlive());
+    EXPECT_EQ(headlessExitCode(), 0);
+    EXPECT_EQ(messageBoxes(), 0);
+    EXPECT_FALSE(std::filesystem::exists(root / "Date" / "RankingDate.ini"));
+}
