@@ -4,6 +4,7 @@ BUILD ?= build
 ASAN_BUILD ?= build-asan
 CMAKE_FLAGS ?=
 WINDOWS_BUILD ?= build-windows
+BENCH_BUILD ?= build-bench
 # keyfall.exe and the tests for Windows, cross-built with MinGW-w64 (see cmake/). -O2, not
 # the -O3 of Release: GCC 12 at -O3 reports -Wrestrict falsely inside std::string.
 WINDOWS_CONFIGURE = cmake -S . -B $(WINDOWS_BUILD) -DCMAKE_BUILD_TYPE=Release -DKEYFALL_GTK=OFF \
@@ -11,7 +12,7 @@ WINDOWS_CONFIGURE = cmake -S . -B $(WINDOWS_BUILD) -DCMAKE_BUILD_TYPE=Release -D
 WINDOWS_TOOLS = x86_64-w64-mingw32-g++-posix x86_64-w64-mingw32-windres wine
 
 .PHONY: all deps deps-windows configure build run test test-normal test-asan format format-check clean \
-	windows test-windows
+	windows test-windows bench
 
 all: build
 
@@ -65,5 +66,12 @@ test-windows:
 
 test: deps format-check test-normal test-asan test-windows
 
+# Frame and word-draw costs against the frame-copy floor, in Release (bench/report.py).
+bench: deps
+	cmake -S . -B $(BENCH_BUILD) -DCMAKE_BUILD_TYPE=Release -DKEYFALL_BENCH=ON -DKEYFALL_TESTS=OFF \
+		$(CMAKE_FLAGS)
+	cmake --build $(BENCH_BUILD) -j$(JOBS) --target keyfall_benchmarks
+	python3 bench/report.py $(BENCH_BUILD)
+
 clean:
-	rm -rf $(BUILD) $(ASAN_BUILD) $(WINDOWS_BUILD)
+	rm -rf $(BUILD) $(ASAN_BUILD) $(WINDOWS_BUILD) $(BENCH_BUILD)

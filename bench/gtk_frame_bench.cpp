@@ -1,0 +1,125 @@
+// Frame costs on the GTK backend's drawing, without a display: the back buffer turned into the
+// frame bitmap, the seven texts of a game in play drawn with the real font, the frame copied
+// to the window surface and that shown on an offscreen widget surface; and the whole paint of
+// the game screen on the same functions.
+#include <benchmark/benchmark.h>
+
+#include <vector>
+
+#include "app/texts.h"
+#include "bench/bench_support.h"
+#include "bench/gtk_window_stand_in.h"
+#include "game/game_state.h"
+#include "render/dib.h"
+#include "render/game_screen.h"
+
+namespace {
+
+struct PlacedText {
+    int x;
+    int y;
+    uint32_t colour;
+    const char* text;
+};
+
+// A game in play, painted once so that the back buffer holds its composed frame, and the
+// texts of that frame where the paint puts them.
+const std::vector<PlacedText>& gameInPlay() {
+    static const std::vector<PlacedText> texts = [] {
+        enterSourceTree();
+        createWindowStandIn();
+        game = GameState{};
+        createScreenObjects(nullptr);
+        setGameInPlay();
+        paintGameScreen(nullptr);
+        std::snprintf(game.refillLabel, sizeof game.refillLabel, textRefillFormat,
+                      game.wordsToRefill);
+        std::snprintf(game.scoreLabel, sizeof game.scoreLabel, "%d", game.score);
+        const Layout& layout = game.layout;
+        const int displayWidth = measureText(game.memoryDC, game.displayText);
+        const int romajiWidth = measureText(game.memoryDC, game.romajiText);
+        return std::vector<PlacedText>{
+            {placeWordText(layout.NPosX, displayWidth), 287 - layout.NPosY, 0, game.displayText},
+            {placeWordText(layout.APosX, romajiWidth), 287 - layout.APosY, 0, game.romajiText},
+            {placeWordText(layout.TPosX, romajiWidth), 287 - layout.TPosY, 0, game.typedText},
+            {200, 280, 0, game.refillLabel},
+            {0, 280, 0, game.scoreLabel},
+            {550, 280, 0, textCombo},
+            {game.comboLabelX, game.comboLabelY, 0, game.comboLabel},
+        };
+    }();
+    return texts;
+}
+
+void gtkFramePart(benchmark::State& state) {
+    const std::vector<PlacedText>& texts = gameInPlay();
+    DeviceContext paintDC = beginPaint(nullptr);
+    for (auto _ : state) {
+        BitmapHandle frame =
+            createFrameBitmap(paintDC, game.backBuffer.header, game.backBuffer.bits);
+        BitmapHandle replaced = selectBitmap(game.memoryDC, frame);
+        setTransparentText(game.memoryDC);
+        for (const PlacedText& t : texts) {
+            setTextColour(game.memoryDC, t.colour);
+            drawText(game.memoryDC, t.x, t.y, t.text);
+        }
+        copyFrameToWindow(paintDC, game.memoryDC, 640, 320);
+        selectBitmap(game.memoryDC, replaced);
+        deleteBitmap(frame);
+        showWindowStandIn();
+    }
+}
+BENCHMARK(gtkFramePart)->Name("gtk/frame_part");
+
+void gtkFrameBitmapOnly(benchmark::State& state) {
+    gameInPlay();
+    DeviceContext paintDC = beginPaint(nullptr);
+    for (auto _ : state) {
+        BitmapHandle frame =
+            createFrameBitmap(paintDC, game.backBuffer.header, game.backBuffer.bits);
+        deleteBitmap(frame);
+    }
+}
+BENCHMARK(gtkFrameBitmapOnly)->Name("gtk/frame_bitmap");
+
+void gtkSevenTexts(benchmark::State& state) {
+    const std::vector<PlacedText>& texts = gameInPlay();
+    DeviceContext paintDC = beginPaint(nullptr);
+    BitmapHandle frame = createFrameBitmap(paintDC, game.backBuffer.header, game.backBuffer.bits);
+    BitmapHandle replaced = selectBitmap(game.memoryDC, frame);
+    setTransparentText(game.memoryDC);
+    for (auto _ : state) {
+        for (const PlacedText& t : texts) {
+            setTextColour(game.memoryDC, t.colour);
+            drawText(game.memoryDC, t.x, t.y, t.text);
+        }
+    }
+    selectBitmap(game.memoryDC, replaced);
+    deleteBitmap(frame);
+}
+BENCHMARK(gtkSevenTexts)->Name("gtk/seven_texts");
+
+void gtkPresent(benchmark::State& state) {
+    gameInPlay();
+    DeviceContext paintDC = beginPaint(nullptr);
+    BitmapHandle frame = createFrameBitmap(paintDC, game.backBuffer.header, game.backBuffer.bits);
+    BitmapHandle replaced = selectBitmap(game.memoryDC, frame);
+    for (auto _ : state) {
+        copyFrameToWindow(paintDC, game.memoryDC, 640, 320);
+        showWindowStandIn();
+    }
+    selectBitmap(game.memoryDC, replaced);
+    deleteBitmap(frame);
+}
+BENCHMARK(gtkPresent)->Name("gtk/present");
+
+void gtkWholePaint(benchmark::State& state) {
+    gameInPlay();
+    for (auto _ : state) {
+        paintGameScreen(nullptr);
+        showWindowStandIn();
+    }
+}
+BENCHMARK(gtkWholePaint)->Name("gtk/paintGameScreen_in_play");
+
+}  // namespace
