@@ -134,15 +134,29 @@ bool nextDueTimer(uint64_t limit, unsigned& id) {
     return found;
 }
 
+bool isSeparator(char c) { return c == '/' || c == '\\'; }
+
 std::string relativeToWorkingDirectory(const char* resolvedPath) {
     std::string path = nativePath(resolvedPath);
     char cwd[4096];
-    if (currentDirectory(cwd, sizeof cwd)) {
-        std::string prefix = cwd;
-        if (prefix.back() != '/') prefix += '/';
-        if (path.compare(0, prefix.size(), prefix) == 0) return path.substr(prefix.size());
+    if (!currentDirectory(cwd, sizeof cwd)) return path;
+    size_t length = std::strlen(cwd);
+    if (path.compare(0, length, cwd) != 0) return path;
+    if (length == 0 || !isSeparator(cwd[length - 1])) {
+        if (path.size() <= length || !isSeparator(path[length])) return path;
+        ++length;
     }
-    return path;
+    // Windows names folders with '\'; the record uses '/' on every machine. A 0x5C that is
+    // the second byte of a double-byte character is no separator and stays.
+    std::string relative = path.substr(length);
+    for (size_t i = 0; i < relative.size(); ++i) {
+        if (isCp932LeadByte(static_cast<unsigned char>(relative[i]))) {
+            ++i;
+        } else if (relative[i] == '\\') {
+            relative[i] = '/';
+        }
+    }
+    return relative;
 }
 
 int textWidth(const char* text) {

@@ -73,10 +73,12 @@ class ScratchDirectory {
 public:
     ScratchDirectory() {
         previous_ = std::filesystem::current_path();
-        char pattern[] = "/tmp/keyfall-game-XXXXXX";
-        if (!mkdtemp(pattern)) ADD_FAILURE() << "cannot make a scratch directory";
-        path_ = pattern;
-        std::filesystem::create_directory(path_ / "Date");
+        // Named by process and serial number: mkdtemp does not exist on Windows.
+        static int serial = 0;
+        path_ = std::filesystem::temp_directory_path() /
+                ("keyfall-game-" + std::to_string(::getpid()) + "-" + std::to_string(++serial));
+        std::filesystem::remove_all(path_);
+        std::filesystem::create_directories(path_ / "Date");
         std::filesystem::current_path(path_);
     }
     ~ScratchDirectory() {
