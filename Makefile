@@ -5,6 +5,9 @@ ASAN_BUILD ?= build-asan
 CMAKE_FLAGS ?=
 WINDOWS_BUILD ?= build-windows
 BENCH_BUILD ?= build-bench
+FUZZ_BUILD ?= build-fuzz
+# Seconds each harness runs in `make fuzz`; `make test` gives each 30.
+FUZZ_SECONDS ?= 600
 # keyfall.exe and the tests for Windows, cross-built with MinGW-w64 (see cmake/). -O2, not
 # the -O3 of Release: GCC 12 at -O3 reports -Wrestrict falsely inside std::string.
 WINDOWS_CONFIGURE = cmake -S . -B $(WINDOWS_BUILD) -DCMAKE_BUILD_TYPE=Release -DKEYFALL_GTK=OFF \
@@ -12,7 +15,7 @@ WINDOWS_CONFIGURE = cmake -S . -B $(WINDOWS_BUILD) -DCMAKE_BUILD_TYPE=Release -D
 WINDOWS_TOOLS = x86_64-w64-mingw32-g++-posix x86_64-w64-mingw32-windres wine
 
 .PHONY: all deps deps-windows configure build run test test-normal test-asan format format-check clean \
-	windows test-windows bench
+	windows test-windows bench fuzz fuzz-build test-fuzz
 
 all: build
 
@@ -64,7 +67,19 @@ test-windows:
 		echo "test: skipped the Windows part, missing:$$missing (make deps-windows installs them)"; \
 	fi
 
-test: deps format-check test-normal test-asan test-windows
+test: deps format-check test-normal test-asan test-fuzz test-windows
+
+# libFuzzer harnesses (fuzz/): a clang build of their own, then each harness for FUZZ_SECONDS.
+fuzz-build: deps
+	cmake -S . -B $(FUZZ_BUILD) -DCMAKE_CXX_COMPILER=clang++ -DCMAKE_BUILD_TYPE=RelWithDebInfo \
+		-DKEYFALL_FUZZ=ON -DKEYFALL_TESTS=OFF -DKEYFALL_GTK=OFF -DKEYFALL_WERROR=OFF
+	cmake --build $(FUZZ_BUILD) -j$(JOBS) --target fuzzers
+
+fuzz: fuzz-build
+	fuzz/run.sh $(FUZZ_BUILD) $(FUZZ_SECONDS)
+
+test-fuzz: fuzz-build
+	fuzz/run.sh $(FUZZ_BUILD) 30
 
 # Frame and word-draw costs against the frame-copy floor, in Release (bench/report.py).
 bench: deps
@@ -74,4 +89,4 @@ bench: deps
 	python3 bench/report.py $(BENCH_BUILD)
 
 clean:
-	rm -rf $(BUILD) $(ASAN_BUILD) $(WINDOWS_BUILD) $(BENCH_BUILD)
+	rm -rf $(BUILD) $(ASAN_BUILD) $(WINDOWS_BUILD) $(BENCH_BUILD) $(FUZZ_BUILD)
