@@ -1,6 +1,7 @@
 // Word balloons: scroll flags, width, placement near the edges, and the slices of Frame.bmp.
 #include "render/balloon.h"
 
+#include <algorithm>
 #include <cstdint>
 
 #include "render/dib.h"
@@ -21,11 +22,12 @@ constexpr int bandRow[] = {72, 36, 0, 0};
 
 int half(int value) { return value / 2; }
 
-void slice(DibImage& dst, const DibImage& frame, int64_t column, int row, int sliceColumn,
-           int band) {
-    // Columns beyond the int range lie far outside the back buffer anyway.
-    if (column < INT32_MIN || column > INT32_MAX) return;
-    blitKeyed(dst, frame, static_cast<int>(column), row, sliceColumn, band, 1, balloonRows);
+// The slices for p = from to end - 1, each one column of Frame.bmp drawn at left + p.
+void slices(DibImage& dst, const DibImage& frame, int64_t left, int64_t from, int64_t end, int row,
+            int sliceColumn, int band) {
+    if (end > from) {
+        blitColumnAcross(dst, frame, left + from, end - from, row, sliceColumn, band, balloonRows);
+    }
 }
 
 // Touches GameState: the scroll flag of kind. Returns the balloon's width.
@@ -82,10 +84,10 @@ void drawGameBalloon(const char* text, DeviceContext dc, int64_t x, int y, Ballo
     }
     const int64_t left = centre - half(w);
     const int band = bandRow[kind];
-    for (int p = 0; p <= 5; ++p) slice(dst, frame, left + p, y, leftEnd, band);
+    slices(dst, frame, left, 0, 6, y, leftEnd, band);
     // The middle's first slice covers the left end's last; its black lets the end show.
-    for (int p = 5; p < w - 5; ++p) slice(dst, frame, left + p, y, middle, band);
-    for (int p = w - 5; p <= w; ++p) slice(dst, frame, left + p, y, rightEnd, band);
+    slices(dst, frame, left, 5, int64_t{w} - 5, y, middle, band);
+    slices(dst, frame, left, int64_t{w} - 5, int64_t{w} + 1, y, rightEnd, band);
 }
 
 // A ranking balloon covers w columns; it is held on the screen by its centre and its row.
@@ -101,10 +103,10 @@ void drawRankingBalloon(const char* text, DeviceContext dc, int64_t x, int y, Di
     if (y > topBalloonRow) y = topBalloonRow;
     const int64_t left = x - half(w);
     const int band = bandRow[Ranking];
-    for (int p = 0; p <= 5; ++p) slice(dst, frame, left + p, y, leftEnd, band);
-    for (int p = 5; p <= w - 5; ++p) slice(dst, frame, left + p, y, middle, band);
-    for (int p = w - 5; p < w && p <= screenWidth; ++p)
-        slice(dst, frame, left + p, y, rightEnd, band);
+    slices(dst, frame, left, 0, 6, y, leftEnd, band);
+    slices(dst, frame, left, 5, int64_t{w} - 4, y, middle, band);
+    slices(dst, frame, left, int64_t{w} - 5, std::min<int64_t>(w, screenWidth + 1), y, rightEnd,
+           band);
 }
 
 }  // namespace

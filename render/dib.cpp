@@ -8,6 +8,7 @@
 #include <cstring>
 
 #include "app/data_path.h"
+#include "render/keyed_rows.h"
 
 namespace {
 
@@ -39,6 +40,17 @@ uint32_t readLittleEndian32(const uint8_t* p) {
 
 // Rows of source pixels are this many pixels apart: the width rounded up to a multiple of 4.
 int64_t roundUpTo4(int64_t value) { return (value + 3) / 4 * 4; }
+
+// Whether any of rows rows of bytes bytes, rows sourceStride and targetStride apart, share
+// memory. Pictures live in blocks of their own, so only a picture drawn onto itself does.
+bool overlaps(const uint8_t* source, int64_t sourceStride, const uint8_t* target,
+              int64_t targetStride, int64_t rows, int64_t bytes) {
+    const auto sourceStart = reinterpret_cast<uintptr_t>(source);
+    const auto targetStart = reinterpret_cast<uintptr_t>(target);
+    const auto sourceEnd = sourceStart + static_cast<uintptr_t>((rows - 1) * sourceStride + bytes);
+    const auto targetEnd = targetStart + static_cast<uintptr_t>((rows - 1) * targetStride + bytes);
+    return sourceStart < targetEnd && targetStart < sourceEnd;
+}
 
 DibImage refuse(const char* path, uint8_t* block, const char* reason) {
     std::free(block);
@@ -161,19 +173,61 @@ void blitKeyed(DibImage& dst, const DibImage& src, int x, int y, int sx, int sy,
     firstRow = std::max({firstRow, int64_t{0}, originRow - y});
     endRow = std::min({endRow, srcHeight, originRow - y + dstHeight});
     if (firstColumn >= endColumn || firstRow >= endRow) return;
-
-    for (int64_t r = firstRow; r < endRow; ++r) {
-        const uint8_t* source = src.bits + (r * srcWidth4 + firstColumn) * 3;
-        uint8_t* target =
-            dst.bits + ((y + r - originRow) * dstWidth + x + firstColumn - originColumn) * 3;
-        for (int64_t c = firstColumn; c < endColumn; ++c, source += 3, target += 3) {
-            // Pure black is the colour key; any other pixel, however dark, is copied.
-            if (source[0] | source[1] | source[2]) {
-                target[0] = source[0];
-                target[1] = source[1];
-                target[2] = source[2];
+    const int64_t columns = endColumn - firstColumn;
+    const uint8_t* source = src.bits + (firstRow * srcWidth4 + firstColumn) * 3;
+    uint8_t* target =
+        dst.bits + ((y + firstRow - originRow) * dstWidth + x + firstColumn - originColumn) * 3;
+    const int64_t rows = endRow - firstRow;
+    if (overlaps(source, srcWidth4 * 3, target, dstWidth * 3, rows, columns * 3)) {
+        // A picture drawn onto itself is walked pixel by pixel, so each pixel reads what the
+        // ones before it have left.
+        for (int64_t r = 0; r < rows; ++r) {
+            for (int64_t c = 0; c < columns * 3; c += 3) {
+                const uint8_t* s = source + r * srcWidth4 * 3 + c;
+                uint8_t* t = target + r * dstWidth * 3 + c;
+                if (s[0] | s[1] | s[2]) {
+                    t[0] = s[0];
+                    t[1] = s[1];
+                    t[2] = s[2];
+                }
             }
         }
+        return;
+    }
+    for (int64_t r = 0; r < rows; ++r) {
+        copyKeyedRow(target + r * dstWidth * 3, source + r * srcWidth4 * 3, columns);
+    }
+}
+
+void blitColumnAcross(DibImage& dst, const DibImage& src, int64_t x, int64_t count, int y, int sx,
+                      int sy, int h) {
+    if (!dst.bits || !dst.header || !src.bits || !src.header || count <= 0) return;
+    const int64_t dstWidth = dst.header->biWidth;
+    const int64_t dstHeight = dst.header->biHeight;
+    const int64_t srcWidth4 = roundUpTo4(src.header->biWidth);
+    if (sx < 0 || sy < 0 || int64_t{sy} + h < 0 || src.bits == dst.bits) {
+        // Not a rectangle (each call draws the whole image), or a picture drawn onto itself:
+        // the calls whose image can reach the destination are made one by one.
+        const int64_t first = std::max<int64_t>(x, 1 - srcWidth4);
+        const int64_t end = std::min<int64_t>(x + count, dstWidth);
+        for (int64_t column = first; column < end; ++column) {
+            blitKeyed(dst, src, static_cast<int>(column), y, sx, sy, 1, h);
+        }
+        return;
+    }
+    if (sx >= srcWidth4) return;
+    const int64_t firstRow = std::max<int64_t>({sy, 0, int64_t{sy} - y});
+    const int64_t endRow =
+        std::min<int64_t>({int64_t{sy} + h, src.header->biHeight, int64_t{sy} - y + dstHeight});
+    const int64_t firstColumn = std::max<int64_t>(x, 0);
+    const int64_t endColumn = std::min<int64_t>(x + count, dstWidth);
+    if (firstRow >= endRow || firstColumn >= endColumn) return;
+    for (int64_t r = firstRow; r < endRow; ++r) {
+        const uint8_t* pixel = src.bits + (r * srcWidth4 + sx) * 3;
+        // A black source pixel leaves its whole run of the row alone.
+        if (!(pixel[0] | pixel[1] | pixel[2])) continue;
+        fillPixelRun(dst.bits + ((y + r - sy) * dstWidth + firstColumn) * 3, pixel,
+                     endColumn - firstColumn);
     }
 }
 

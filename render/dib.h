@@ -14,6 +14,11 @@ DibImage loadDib(const char* resolvedPath);
 // whole image is copied with its pixel (0, 0) at (x, y). Whatever is outside either image is
 // skipped.
 void blitKeyed(DibImage& dst, const DibImage& src, int x, int y, int sx, int sy, int w, int h);
+// Draws exactly what blitKeyed(dst, src, x + p, y, sx, sy, 1, h) for p = 0 to count - 1 would:
+// one source column across count neighbouring columns, a row at a time. For the gauge's bands
+// and the balloons' slices.
+void blitColumnAcross(DibImage& dst, const DibImage& src, int64_t x, int64_t count, int y, int sx,
+                      int sy, int h);
 
 // Touches GameState: backBuffer and the ten images, loaded in their fixed order.
 void loadImages();

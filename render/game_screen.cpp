@@ -1,6 +1,8 @@
 // The game screen: Game.ini's layout, the game font, and each frame of the game.
 #include "render/game_screen.h"
 
+#include <algorithm>
+#include <cmath>
 #include <cstdint>
 #include <cstdio>
 
@@ -20,6 +22,8 @@ constexpr int topBalloonRow = 320 - 36;
 constexpr int topItemRow = 320 - 40;
 constexpr int lastItemX = 640 - 5 * 40;
 constexpr int itemPitch = 40;
+// The gauge takes its colour from one strip column per band of this many pixels.
+constexpr int64_t gaugeBand = 59;
 
 // A conversion of a file value that cannot overflow whatever the file holds.
 int32_t saturate(int64_t value) {
@@ -148,11 +152,20 @@ void paintGameScreen(WindowHandle window) {
 }
 
 void drawTimeGauge(DibImage& dest, const DibImage& strip, int x, int row) {
-    // Columns past the destination's right edge would be clipped; stopping there
-    // keeps an absurd gauge value from turning into a long loop.
+    // One column for every i = 0, 1, ... below timeGauge. Columns past the destination's
+    // right edge would be clipped; stopping there keeps an absurd gauge value from turning
+    // into a long loop.
     const int64_t columns = dest.header ? int64_t{dest.header->biWidth} - x : 0;
-    for (int i = 0; i < columns && i < game.timeGauge; ++i) {
-        blitKeyed(dest, strip, x + i, row, i / 59 + 1, 0, 1, 12);
+    int64_t drawn = 0;
+    if (columns > 0 && game.timeGauge > 0) {
+        drawn = game.timeGauge >= static_cast<double>(columns)
+                    ? columns
+                    : static_cast<int64_t>(std::ceil(game.timeGauge));
+    }
+    // Each band of 59 columns repeats one strip column, so it is drawn as one run per row.
+    for (int64_t first = 0; first < drawn; first += gaugeBand) {
+        blitColumnAcross(dest, strip, int64_t{x} + first, std::min(gaugeBand, drawn - first), row,
+                         static_cast<int>(first / gaugeBand + 1), 0, 12);
     }
 }
 
