@@ -1,6 +1,8 @@
 // keyfall.exe: the process entry, the window class, the window and the message loop.
 #include <windows.h>
 
+#include <string>
+
 #include "app/data_path.h"
 #include "app/entry.h"
 #include "app/texts.h"
@@ -20,8 +22,9 @@ wchar_t pendingHighSurrogate = 0;
 LRESULT forwardCharacter(HWND window, WPARAM wParam, LPARAM lParam) {
     unsigned char bytes[4];
     int count = cp932FromTypedUnit(static_cast<wchar_t>(wParam), pendingHighSurrogate, bytes);
-    for (int i = 0; i < count; ++i)
+    for (int i = 0; i < count; ++i) {
         windowProcedure(portableWindow(window), WM_CHAR, bytes[i], lParam);
+    }
     return 0;
 }
 
