@@ -8,8 +8,8 @@ packages=(
   libgtest-dev libgmock-dev libbenchmark-dev
   clang clang-format libclang-rt-14-dev
   libgtk-3-dev libgstreamer1.0-dev gstreamer1.0-plugins-base gstreamer1.0-plugins-good
-  fonts-ipafont-gothic
-  xvfb xauth xdotool x11-utils imagemagick
+  fonts-ipafont-gothic locales
+  xvfb xauth xdotool x11-utils imagemagick python3
   mecab mecab-ipadic-utf8
   valgrind
 )

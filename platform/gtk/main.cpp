@@ -1,0 +1,32 @@
+// The entry of keyfall on Linux: prepare the game, make the window, run the loop.
+#include <gtk/gtk.h>
+
+#include <cstdio>
+#include <string>
+
+#include "app/data_path.h"
+#include "app/entry.h"
+#include "platform/gtk/game_font.h"
+#include "platform/gtk/gtk_sound.h"
+#include "platform/gtk/gtk_window.h"
+#include "platform/posix/native_path.h"
+
+int main() {
+    // The rule must be in place before GTK makes its font map, or "ＭＳ ゴシック" misses it.
+    installGameFontRule();
+    // The game is configured by its data folder only; the command line is not read.
+    if (!gtk_init_check(nullptr, nullptr)) {
+        std::fprintf(stderr, "keyfall: cannot open the display (is DISPLAY set?)\n");
+        return 1;
+    }
+    startUp(gtkInstance());
+
+    char iconPath[dataPathSize];
+    std::string nativeIconPath;
+    if (resolveDataPath(iconPath, "\\Date\\Icon.ico")) nativeIconPath = nativePath(iconPath);
+    if (!gtkCreateMainWindow(nativeIconPath.c_str())) return 0;
+
+    int exitCode = gtkRunMessageLoop();
+    gtkReleaseSound();
+    return exitCode;
+}
