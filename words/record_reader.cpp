@@ -1,9 +1,14 @@
 // Text-mode records from a binary stream.
 #include "words/record_reader.h"
 
+#include <algorithm>
+#include <cstring>
+
 namespace {
 constexpr int endOfFileMark = 0x1A;
-}
+// A record's bytes in the stream: 1023 of them, and one more when a CR LF is its last byte.
+constexpr size_t recordWindow = recordMaxBytes + 1;
+}  // namespace
 
 size_t readRecord(std::FILE* file, char (&record)[recordBufferSize]) {
     size_t length = 0;
@@ -28,4 +33,58 @@ size_t readRecord(std::FILE* file, char (&record)[recordBufferSize]) {
     }
     record[length] = '\0';
     return length;
+}
+
+void RecordReader::refill() {
+    // Keeps the unread bytes and tops the buffer up, so that a whole record window is held.
+    std::memmove(buffer, buffer + start, end - start);
+    end -= start;
+    start = 0;
+    while (!streamEnded && end < sizeof buffer) {
+        const size_t read = std::fread(buffer + end, 1, sizeof buffer - end, file);
+        if (read == 0) streamEnded = true;
+        end += read;
+    }
+}
+
+RecordReader::Extent RecordReader::measure() {
+    if (end - start < recordWindow && !streamEnded) refill();
+    const unsigned char* bytes = buffer + start;
+    size_t window = std::min(end - start, recordWindow);
+    // The mark ends the stream for good: it is never consumed, so every later read stops at it.
+    if (const void* mark = std::memchr(bytes, endOfFileMark, window)) {
+        window = static_cast<size_t>(static_cast<const unsigned char*>(mark) - bytes);
+    }
+    if (const void* found = std::memchr(bytes, '\n', window)) {
+        const size_t lineFeed =
+            static_cast<size_t>(static_cast<const unsigned char*>(found) - bytes);
+        // Only the byte before the line feed can make a CR LF pair inside one record.
+        const bool crLf = lineFeed > 0 && bytes[lineFeed - 1] == '\r';
+        const size_t length = lineFeed + 1 - (crLf ? 1 : 0);
+        if (length <= recordMaxBytes) return {lineFeed + 1, length};
+    }
+    // No line feed within reach: the record is cut at 1023 bytes, the mark or the end.
+    const size_t length = std::min(window, recordMaxBytes);
+    return {length, length};
+}
+
+size_t RecordReader::next(char (&record)[recordBufferSize]) {
+    const Extent extent = measure();
+    const unsigned char* bytes = buffer + start;
+    if (extent.length < extent.rawBytes) {
+        // A CR LF ending: the CR is dropped and the LF kept.
+        std::memcpy(record, bytes, extent.length - 1);
+        record[extent.length - 1] = '\n';
+    } else {
+        std::memcpy(record, bytes, extent.length);
+    }
+    record[extent.length] = '\0';
+    start += extent.rawBytes;
+    return extent.length;
+}
+
+bool RecordReader::skip() {
+    const Extent extent = measure();
+    start += extent.rawBytes;
+    return extent.length != 0;
 }

@@ -16,3 +16,34 @@ constexpr size_t recordBufferSize = 1025;
 // it is ever read. Returns the record's length in bytes (NUL bytes inside count), 0 when no
 // record is left.
 size_t readRecord(std::FILE* file, char (&record)[recordBufferSize]);
+
+// The same records through a buffer of the reader's own: large reads and a search for the line
+// feed instead of a call per byte. The stream's position runs ahead of the records, so a
+// stream is read by one reader from where it stood when the reader was made.
+class RecordReader {
+public:
+    explicit RecordReader(std::FILE* stream) : file(stream) {}
+    RecordReader(const RecordReader&) = delete;
+    RecordReader& operator=(const RecordReader&) = delete;
+
+    // As readRecord: the next record into record, NUL-terminated; its length, 0 at the end.
+    size_t next(char (&record)[recordBufferSize]);
+    // Passes over the next record without copying it; false when no record is left.
+    bool skip();
+
+private:
+    struct Extent {
+        size_t rawBytes;  // bytes of the stream the record takes
+        size_t length;    // bytes of the record: a CR LF at its end counts as one LF
+    };
+    // Where the next record ends, with at least one record's bytes buffered if the stream
+    // holds them.
+    Extent measure();
+    void refill();
+
+    std::FILE* file;
+    size_t start = 0;
+    size_t end = 0;
+    bool streamEnded = false;
+    unsigned char buffer[32768];
+};

@@ -86,18 +86,21 @@ int drawInSection(Section s, int& draws) {
     return -1;
 }
 
-// Reads records from the stream's start until record r has been read into record.
+// Reads records from the stream's start until record r has been read into record; the ones
+// before it are only passed over.
 bool readUpTo(std::FILE* file, int r, char (&record)[recordBufferSize]) {
-    for (int n = 0; n <= r; ++n) {
-        if (readRecord(file, record) == 0) return false;
+    RecordReader reader(file);
+    for (int n = 0; n < r; ++n) {
+        if (!reader.skip()) return false;
     }
-    return true;
+    return reader.next(record) != 0;
 }
 
 void mapWords(std::FILE* file, Section s, WordMap& map) {
+    RecordReader reader(file);
     char record[recordBufferSize] = {};
     int64_t last = lastCandidate(s);
-    for (int r = 0; r <= last && readRecord(file, record) != 0; ++r) {
+    for (int r = 0; r <= last && reader.next(record) != 0; ++r) {
         if (r > s.after && isWordRecord(record)) map.mark(r);
     }
 }
@@ -145,9 +148,10 @@ bool indexWordStream(std::FILE* file) {
     // Sections are known only at the end (a header may come again), so note every record
     // that could be drawn and is a word.
     WordMap words;
+    RecordReader reader(file);
     char record[recordBufferSize] = {};
     game.wordsLineCount = 0;
-    while (size_t length = readRecord(file, record)) {
+    while (size_t length = reader.next(record)) {
         int r = game.wordsLineCount;
         // Each test on its own: a record is checked against all three headers.
         if (beginsWith(record, length, "[EASY]")) {
