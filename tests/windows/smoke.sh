@@ -10,6 +10,7 @@ wine_dir=$(dirname "$(command -v wine)")
 
 fail() {
     echo "windows-smoke: FAILED: $*" >&2
+    if [[ -s "$work/wine.log" ]]; then tail -n 20 "$work/wine.log" >&2; fi
     exit 1
 }
 
@@ -25,7 +26,7 @@ fi
 cp "$exe" "$work/keyfall.exe"
 cd "$work"
 
-"$wine_dir/wine" keyfall.exe &
+"$wine_dir/wine" keyfall.exe >"$work/wine.log" 2>&1 &
 pid=$!
 # Only this process: the Wine server of the prefix serves the unit tests running beside.
 cleanup() {
@@ -37,7 +38,10 @@ window=""
 for _ in $(seq 1 120); do
     window=$(xdotool search --name '^Keyfall$' 2>/dev/null | head -n 1 || true)
     [[ -n "$window" ]] && break
-    kill -0 "$pid" 2>/dev/null || fail "keyfall.exe ended before its window appeared"
+    if ! kill -0 "$pid" 2>/dev/null; then
+        wait "$pid" || status=$?
+        fail "keyfall.exe ended with ${status:-0} before its window appeared"
+    fi
     sleep 0.5
 done
 [[ -n "$window" ]] || fail "no window named Keyfall appeared"
