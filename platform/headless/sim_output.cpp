@@ -18,6 +18,11 @@ std::string hexByte(unsigned char byte) {
     return buffer;
 }
 
+// The bytes that can follow a lead byte in code page 932.
+bool isTrailByte(unsigned char byte) {
+    return (byte >= 0x40 && byte <= 0x7E) || (byte >= 0x80 && byte <= 0xFC);
+}
+
 // One character of code page 932 (one or two bytes) to UTF-8; empty when it is none.
 std::string convertCharacter(const char* bytes, size_t length) {
     static iconv_t converter = iconv_open("UTF-8", "CP932");
@@ -58,6 +63,12 @@ std::string simText(const std::string& cp932) {
         auto byte = static_cast<unsigned char>(cp932[i]);
         if (isCp932LeadByte(byte) && i + 1 < cp932.size()) {
             std::string converted = convertCharacter(&cp932[i], 2);
+            auto trail = static_cast<unsigned char>(cp932[i + 1]);
+            if (converted.empty() && isTrailByte(trail)) {
+                // A pair the code page leaves unassigned is still one unit to the game: its
+                // trail byte is no character (nor a backslash) of its own.
+                converted = hexByte(byte) + hexByte(trail);
+            }
             if (!converted.empty()) {
                 out += converted;
                 ++i;
