@@ -31,8 +31,10 @@ configure: deps
 build: configure
 	cmake --build $(BUILD) -j$(JOBS)
 
+# The game reads Date/ under its working directory: start it from the repository's root.
 run: build
-	./$(BUILD)/keyfall
+	@test -x $(BUILD)/keyfall || { echo "make run: $(BUILD)/keyfall was not built (is GTK 3 installed? see cmake's output)"; exit 1; }
+	cd $(CURDIR) && ./$(BUILD)/keyfall
 
 format:
 	git ls-files '*.cpp' '*.h' | xargs clang-format -i

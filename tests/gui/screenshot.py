@@ -1,7 +1,7 @@
 """Takes the README's picture of keyfall in play: the shipped Date/ in a scratch copy, a game
 started from the menu, two words typed and a third begun, then the window saved as a PNG.
 
-The scratch copy's word list holds only the first Easy word of the shipped list, so that the
+The scratch copy's word list holds only one Easy word of the shipped list, so that the
 typing is right; everything else (pictures, layout, music) is the shipped data.
 Run inside a display without a window manager: scripts/xvfb-screenshot does both.
 """
@@ -17,11 +17,13 @@ import time
 import window_driver as x
 
 
-def first_easy_word(words_path):
+def easy_word(words_path):
+    """The first Easy word of at least six letters (a short one makes a thin picture)."""
     with open(words_path, "rb") as file:
         lines = file.read().replace(b"\r\n", b"\n").split(b"\n")
     start = next(i for i, line in enumerate(lines) if line.startswith(b"[EASY]"))
-    return next(line for line in lines[start + 1 :] if b"," in line)
+    words = [line for line in lines[start + 1 :] if b"," in line]
+    return next((w for w in words if len(w.split(b",", 1)[1]) >= 6), words[0])
 
 
 def main():
@@ -37,7 +39,7 @@ def main():
         ranking = x.find_file_without_case(date, "RankingDate.ini")
         if ranking:
             os.remove(ranking)
-        word = first_easy_word(os.path.join(args.date, "Words.txt"))
+        word = easy_word(os.path.join(args.date, "Words.txt"))
         romaji = word.split(b",", 1)[1].decode("ascii")
         with open(os.path.join(date, "Words.txt"), "wb") as file:
             file.write(b"[EASY]\r\n" + word + b"\r\n[NORMAL]\r\n" + word + b"\r\n[HARD]\r\n"
