@@ -10,6 +10,9 @@
 #include <emmintrin.h>
 #endif
 
+// Words are read and written in memory order: byte k of a pixel row is byte k of the word.
+static_assert(std::endian::native == std::endian::little, "the wide paths assume little-endian");
+
 namespace {
 
 constexpr uint64_t lowBits = 0x7F7F7F7F7F7F7F7FULL;
@@ -111,12 +114,29 @@ void copyKeyedRow(uint8_t* target, const uint8_t* source, int64_t n) {
 #endif
 
 void fillPixelRun(uint8_t* target, const uint8_t* pixel, int64_t n) {
+    const uint64_t p = uint64_t{pixel[0]} | uint64_t{pixel[1]} << 8 | uint64_t{pixel[2]} << 16;
+    // Eight pixels are 24 bytes: three words of the repeating pattern, made in registers.
+    const uint64_t w0 = p | p << 24 | p << 48;
+    const uint64_t w1 = p >> 16 | p << 8 | p << 32 | p << 56;
+    const uint64_t w2 = p >> 8 | p << 16 | p << 40;
     int64_t i = 0;
-    if (n >= 16) {
-        // Sixteen pixels make a 48-byte pattern that repeats whole.
-        uint8_t pattern[48];
-        for (int k = 0; k < 16; ++k) std::memcpy(pattern + 3 * k, pixel, 3);
-        for (; i + 16 <= n; i += 16) std::memcpy(target + 3 * i, pattern, sizeof pattern);
+#if defined(__SSE2__)
+    const auto word = [](uint64_t w) { return static_cast<long long>(w); };
+    const __m128i a = _mm_set_epi64x(word(w1), word(w0));
+    const __m128i b = _mm_set_epi64x(word(w0), word(w2));
+    const __m128i c = _mm_set_epi64x(word(w2), word(w1));
+    for (; i + 16 <= n; i += 16) {
+        uint8_t* t = target + 3 * i;
+        _mm_storeu_si128(reinterpret_cast<__m128i*>(t), a);
+        _mm_storeu_si128(reinterpret_cast<__m128i*>(t + 16), b);
+        _mm_storeu_si128(reinterpret_cast<__m128i*>(t + 32), c);
+    }
+#endif
+    for (; i + 8 <= n; i += 8) {
+        uint8_t* t = target + 3 * i;
+        std::memcpy(t, &w0, 8);
+        std::memcpy(t + 8, &w1, 8);
+        std::memcpy(t + 16, &w2, 8);
     }
     for (; i < n; ++i) std::memcpy(target + 3 * i, pixel, 3);
 }
