@@ -17,10 +17,14 @@ struct NativeWindow {
 struct NativeInstance {
     int unused = 0;
 };
+// Pixels are written once, when the bitmap is made (text is recorded, not drawn), so the
+// presented frame can share them instead of copying.
+using FramePixels = std::shared_ptr<std::vector<uint8_t>>;
+
 struct NativeBitmap {
     int width = 0;
     int height = 0;
-    std::vector<uint8_t> pixels;  // bottom-up rows of width * 3 bytes
+    FramePixels pixels;  // bottom-up rows of width * 3 bytes; null for an empty bitmap
 };
 struct NativeFont {
     int height = 0;
@@ -80,7 +84,8 @@ struct Machine {
     int whiteFills = 0;
     std::vector<HeadlessText> paintTexts;
     std::vector<HeadlessText> lastPaintTexts;
-    std::vector<uint8_t> presented;
+    FramePixels presented;  // rows of 640 * 3 bytes
+    FramePixels spare;      // a frame no longer shown, kept for the next bitmap
     int presentedHeight = 0;
     int liveFonts = 0;
     int liveBitmaps = 0;
@@ -262,7 +267,10 @@ bool headlessMenuEnabled(unsigned commandId) {
 int headlessPaintCount() { return machine.paints; }
 int headlessMenuRedraws() { return machine.menuRedraws; }
 const std::vector<HeadlessText>& headlessLastPaintTexts() { return machine.lastPaintTexts; }
-const std::vector<uint8_t>& headlessPresentedFrame() { return machine.presented; }
+const std::vector<uint8_t>& headlessPresentedFrame() {
+    static const std::vector<uint8_t> nothing;
+    return machine.presented ? *machine.presented : nothing;
+}
 int headlessPresentedHeight() { return machine.presentedHeight; }
 int headlessWhiteFills() { return machine.whiteFills; }
 int headlessLiveFonts() { return machine.liveFonts; }
@@ -348,12 +356,20 @@ BitmapHandle createFrameBitmap(DeviceContext, const BitmapInfoHeader* header, co
     if (width > 0 && height > 0 && width <= 4096 && height <= 4096 && bits) {
         bitmap->width = width;
         bitmap->height = height;
-        size_t stride = (static_cast<size_t>(width) * 3 + 3) & ~size_t{3};
-        bitmap->pixels.resize(static_cast<size_t>(width) * 3 * height);
-        for (int row = 0; row < height; ++row) {
-            std::memcpy(&bitmap->pixels[static_cast<size_t>(row) * width * 3], bits + stride * row,
-                        static_cast<size_t>(width) * 3);
+        // Every frame has the same size: the storage of one no longer shown is used again.
+        FramePixels pixels = std::move(machine.spare);
+        if (!pixels || pixels.use_count() != 1) pixels = std::make_shared<std::vector<uint8_t>>();
+        const size_t rowBytes = static_cast<size_t>(width) * 3;
+        const size_t stride = (rowBytes + 3) & ~size_t{3};
+        pixels->resize(rowBytes * height);
+        if (stride == rowBytes) {
+            std::memcpy(pixels->data(), bits, rowBytes * height);
+        } else {
+            for (int row = 0; row < height; ++row) {
+                std::memcpy(pixels->data() + rowBytes * row, bits + stride * row, rowBytes);
+            }
         }
+        bitmap->pixels = std::move(pixels);
     }
     ++machine.liveBitmaps;
     return bitmap;
@@ -380,15 +396,23 @@ void copyFrameToWindow(DeviceContext, DeviceContext memoryDC, int width, int hei
     const NativeBitmap& bitmap = *memoryDC->bitmap;
     int rows = std::min(height, bitmap.height);
     int columns = std::min(width, bitmap.width);
-    machine.presented.assign(static_cast<size_t>(640) * 3 * std::max(rows, 0), 0);
-    // The window shows the top rows of the frame; keep them bottom-up like the back buffer.
-    for (int r = 0; r < rows; ++r) {
-        int sourceRow = bitmap.height - rows + r;
-        std::memcpy(&machine.presented[static_cast<size_t>(r) * 640 * 3],
-                    &bitmap.pixels[static_cast<size_t>(sourceRow) * bitmap.width * 3],
-                    static_cast<size_t>(columns) * 3);
+    FramePixels previous = std::move(machine.presented);
+    if (bitmap.pixels && columns == 640 && bitmap.width == 640 && rows == bitmap.height) {
+        // The whole bitmap is the frame, row for row: show its pixels as they are.
+        machine.presented = bitmap.pixels;
+    } else {
+        machine.presented = std::make_shared<std::vector<uint8_t>>(
+            static_cast<size_t>(640) * 3 * std::max(rows, 0), uint8_t{0});
+        // The window shows the top rows of the frame; keep them bottom-up like the back buffer.
+        for (int r = 0; r < rows; ++r) {
+            int sourceRow = bitmap.height - rows + r;
+            std::memcpy(machine.presented->data() + static_cast<size_t>(r) * 640 * 3,
+                        bitmap.pixels->data() + static_cast<size_t>(sourceRow) * bitmap.width * 3,
+                        static_cast<size_t>(std::max(columns, 0)) * 3);
+        }
     }
     machine.presentedHeight = rows;
+    if (previous && previous.use_count() == 1) machine.spare = std::move(previous);
 }
 
 // --- Text ----------------------------------------------------------------------------------
