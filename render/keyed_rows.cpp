@@ -105,7 +105,25 @@ void copyKeyedRow(uint8_t* target, const uint8_t* source, int64_t n) {
             copyMixedGroup(t, s, ~black & pixelStarts16);
         }
     }
-    copyKeyedRowPortable(target + 3 * i, source + 3 * i, n - i);
+    if (i + 8 <= n) {
+        // Eight pixels more are 16 bytes and 8.
+        const uint8_t* s = source + 3 * i;
+        uint8_t* t = target + 3 * i;
+        const __m128i a = _mm_loadu_si128(reinterpret_cast<const __m128i*>(s));
+        const __m128i b = _mm_loadl_epi64(reinterpret_cast<const __m128i*>(s + 16));
+        const uint64_t zeros = uint64_t(unsigned(_mm_movemask_epi8(_mm_cmpeq_epi8(a, zero)))) |
+                               uint64_t(unsigned(_mm_movemask_epi8(_mm_cmpeq_epi8(b, zero))) & 0xFF)
+                                   << 16;
+        const uint64_t black = blackPixels(zeros, pixelStarts8);
+        if (black == 0) {
+            _mm_storeu_si128(reinterpret_cast<__m128i*>(t), a);
+            _mm_storel_epi64(reinterpret_cast<__m128i*>(t + 16), b);
+        } else if (black != pixelStarts8) {
+            copyMixedGroup(t, s, ~black & pixelStarts8);
+        }
+        i += 8;
+    }
+    for (; i < n; ++i) copyPixel(target + 3 * i, source + 3 * i);
 }
 #else
 void copyKeyedRow(uint8_t* target, const uint8_t* source, int64_t n) {
