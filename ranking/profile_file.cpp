@@ -84,6 +84,13 @@ bool writeProfileStrings(const char* section, const ProfileEntry* entries, int c
     if (state == Load::failed) return false;
     std::string edited = editProfileText(text, section, entries, count);
     if (state == Load::loaded && edited == text) return true;
+    // A file the player made read-only keeps its table, as under the Windows profile
+    // functions; a rename would replace it whatever its permissions say.
+    if (state == Load::loaded) {
+        std::FILE* existing = openDataFile(resolvedPath, "r+b");
+        if (!existing) return false;
+        std::fclose(existing);
+    }
 
     // Written whole beside the old file and renamed over it, so that a crash leaves either
     // the old table or the new one.
