@@ -1,0 +1,234 @@
+// The ranking file under a process killed at random moments of its writes, and under a file or
+// folder that cannot be written.
+#include <fcntl.h>
+#include <grp.h>
+#include <poll.h>
+#include <signal.h>
+#include <sys/stat.h>
+#include <sys/wait.h>
+#include <unistd.h>
+
+#include <array>
+#include <chrono>
+#include <cstdio>
+#include <functional>
+#include <random>
+#include <string>
+#include <thread>
+
+#include <gtest/gtest.h>
+
+#include "game/game_state.h"
+#include "ranking/ranking_file.h"
+#include "tests/robustness/scratch_folder.h"
+
+namespace {
+
+using Table = std::array<std::string, 5>;
+
+// Lines every replacement must carry over byte for byte; the Easy table is added after them.
+const std::string otherSections =
+    "; Keyfall ranking\r\n[NORMAL]\r\n1=777\r\n2=5\r\n\r\n[HARD]\r\n1=3\r\n";
+
+Table tableOnDisk() {
+    game = GameState{};
+    auto& text = game.rankingText;
+    readRanking(text[0], text[1], text[2], text[3], text[4]);
+    return {text[0], text[1], text[2], text[3], text[4]};
+}
+
+// The Easy table after the scores 1, 2, ..., n were entered in turn.
+Table tableAfter(long n) {
+    Table table;
+    for (long k = 0; k < 5; ++k) table[k] = n - k > 0 ? std::to_string(n - k) : "";
+    return table;
+}
+
+std::string shown(const Table& table) {
+    std::string text;
+    for (const std::string& entry : table) text += "[" + entry + "]";
+    return text;
+}
+
+// Reads what the writer said, until the text holds until or the stream ends (5 s at most).
+bool readUntil(int fd, std::string& said, const std::string& until) {
+    auto deadline = std::chrono::steady_clock::now() + std::chrono::seconds(5);
+    while (until.empty() || said.find(until) == std::string::npos) {
+        pollfd ready = {fd, POLLIN, 0};
+        if (std::chrono::steady_clock::now() > deadline || ::poll(&ready, 1, 100) < 0) {
+            return false;
+        }
+        if (!(ready.revents & (POLLIN | POLLHUP))) continue;
+        char chunk[4096];
+        ssize_t got = ::read(fd, chunk, sizeof chunk);
+        if (got <= 0) return until.empty();
+        said.append(chunk, static_cast<size_t>(got));
+    }
+    return true;
+}
+
+// The number on the last line that begins with word, or -1.
+long lastNumber(const std::string& said, const std::string& word) {
+    size_t at = said.rfind(word + " ");
+    return at == std::string::npos ? -1 : std::atol(said.c_str() + at + word.size() + 1);
+}
+
+struct Writer {
+    pid_t pid;
+    int output;
+};
+
+Writer startWriter(const char* count) {
+    int pipeEnds[2];
+    if (::pipe(pipeEnds) != 0) std::abort();
+    pid_t pid = ::fork();
+    if (pid == 0) {
+        ::dup2(pipeEnds[1], STDOUT_FILENO);
+        ::close(pipeEnds[0]);
+        ::close(pipeEnds[1]);
+        ::execl(KEYFALL_RANKING_WRITER, KEYFALL_RANKING_WRITER, count, nullptr);
+        ::_exit(127);
+    }
+    ::close(pipeEnds[1]);
+    return {pid, pipeEnds[0]};
+}
+
+}  // namespace
+
+// Each run of the writer is killed at a random moment after it is ready. Whatever the moment,
+// the file reads as the table before the entry in progress or the table after it.
+TEST(CrashSafeRanking, AKillAtAnyMomentLeavesTheTableBeforeOrAfterTheEntry) {
+    ScratchFolder folder;
+    folder.write("Date/RankingDate.ini", otherSections);
+    const unsigned seed = std::random_device{}();
+    std::mt19937 random(seed);
+    std::uniform_int_distribution<int> delayUs(0, 12000);
+    SCOPED_TRACE("seed " + std::to_string(seed));
+
+    constexpr int kills = 250;
+    long entered = 0;  // the score of the last entry known to be complete
+    int killedInsideAnEntry = 0;
+    for (int kill = 0; kill < kills; ++kill) {
+        Writer writer = startWriter(nullptr);
+        std::string said;
+        ASSERT_TRUE(readUntil(writer.output, said, "ready\n")) << "the writer did not start";
+        std::this_thread::sleep_for(std::chrono::microseconds(delayUs(random)));
+        ::kill(writer.pid, SIGKILL);
+        int status = 0;
+        ::waitpid(writer.pid, &status, 0);
+        readUntil(writer.output, said, "");
+        ::close(writer.output);
+        ASSERT_TRUE(WIFSIGNALED(status)) << "the writer ended before it was killed";
+
+        const long begun = lastNumber(said, "begin");
+        const long done = lastNumber(said, "done");
+        const Table table = tableOnDisk();
+        const std::string file = folder.read("Date/RankingDate.ini");
+        ASSERT_EQ(file.compare(0, otherSections.size(), otherSections), 0)
+            << "kill " << kill << ": the other sections were not kept:\n"
+            << file;
+        if (begun > done) {
+            // Killed inside the entry of score begun: either table, nothing in between.
+            ++killedInsideAnEntry;
+            ASSERT_TRUE(table == tableAfter(begun - 1) || table == tableAfter(begun))
+                << "kill " << kill << " inside entry " << begun << ": " << shown(table);
+            entered = table == tableAfter(begun) ? begun : begun - 1;
+        } else {
+            if (done > 0) entered = done;
+            ASSERT_EQ(table, tableAfter(entered)) << "kill " << kill << " between entries";
+        }
+    }
+    // The writer spends nearly all its time inside entries; most kills must land there, or
+    // this test would prove little.
+    EXPECT_GE(killedInsideAnEntry, kills / 2);
+    EXPECT_GE(entered, 20);
+
+    // A clean run after all that goes on from the table and leaves no temporary file behind.
+    Writer writer = startWriter("3");
+    std::string said;
+    EXPECT_TRUE(readUntil(writer.output, said, ""));
+    ::close(writer.output);
+    int status = 0;
+    ::waitpid(writer.pid, &status, 0);
+    EXPECT_TRUE(WIFEXITED(status) && WEXITSTATUS(status) == 0);
+    EXPECT_EQ(tableOnDisk(), tableAfter(entered + 3));
+    EXPECT_FALSE(std::filesystem::exists(folder.root / "Date" / "RankingDate.ini.tmp"));
+    std::printf("%d kills, %d inside an entry, %ld scores entered\n", kills, killedInsideAnEntry,
+                entered + 3);
+}
+
+namespace {
+
+constexpr uid_t nobody = 65534;
+
+// Enters a score that beats every entry, in a child process; as an unprivileged user when
+// asked (root writes whatever the permission bits say). Returns false when the user cannot
+// be changed.
+bool enterScoreInChild(bool unprivileged) {
+    pid_t pid = ::fork();
+    if (pid == 0) {
+        if (unprivileged && ::geteuid() == 0) {
+            if (::setgroups(0, nullptr) != 0 || ::setgid(nobody) != 0 || ::setuid(nobody) != 0) {
+                ::_exit(77);
+            }
+        }
+        game = GameState{};
+        insertRanking(100000);
+        ::_exit(0);
+    }
+    int status = 0;
+    ::waitpid(pid, &status, 0);
+    return !(WIFEXITED(status) && WEXITSTATUS(status) == 77);
+}
+
+}  // namespace
+
+// A file or folder that cannot be written keeps the table as it was, and nothing is reported.
+TEST(CrashSafeRanking, AFileOrFolderThatCannotBeWrittenKeepsTheTable) {
+    const std::string table = "[EASY]\r\n1=900\r\n2=800\r\n";
+    struct Case {
+        const char* name;
+        bool unprivileged;  // the permission bits must count
+        std::function<void(const std::filesystem::path& date)> prepare;
+        bool changes;
+    };
+    const Case cases[] = {
+        {"the temporary file's name is taken by a folder", false,
+         [](const auto& date) { std::filesystem::create_directory(date / "RankingDate.ini.tmp"); },
+         false},
+        {"a read-only file in a writable folder", true,
+         [](const auto& date) {
+             ::chmod(date.c_str(), 0777);
+             ::chmod((date / "RankingDate.ini").c_str(), 0444);
+         },
+         false},
+        {"a read-only folder", true,
+         [](const auto& date) {
+             ::chmod((date / "RankingDate.ini").c_str(), 0666);
+             ::chmod(date.c_str(), 0555);
+         },
+         false},
+        // The same user can write when the bits allow it, so the cases above prove something.
+        {"a writable file and folder", true,
+         [](const auto& date) {
+             ::chmod(date.c_str(), 0777);
+             ::chmod((date / "RankingDate.ini").c_str(), 0666);
+         },
+         true},
+    };
+    for (const Case& c : cases) {
+        SCOPED_TRACE(c.name);
+        ScratchFolder folder;
+        folder.write("Date/RankingDate.ini", table);
+        c.prepare(folder.root / "Date");
+        if (!enterScoreInChild(c.unprivileged)) {
+            GTEST_SKIP() << "running as root without the right to become another user";
+        }
+        const std::string after = folder.read("Date/RankingDate.ini");
+        if (c.changes) {
+            EXPECT_EQ(tableOnDisk(), (Table{"100000", "900", "800", "", ""}));
+        } else {
+            EXPECT_EQ(after, table);
+        }
+    }
+}
