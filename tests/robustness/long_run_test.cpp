@@ -103,11 +103,11 @@ TEST(LongRun, GamesAndRankingScreensForAnHourHoldWhatOnePaintNeeds) {
     }
     EXPECT_EQ(boxes, games);
     EXPECT_GE(static_cast<uint64_t>(games), simulatedMs / 200000);
-    // Five scores entered, best first.
+    // A score entered for each game, up to five, best first.
     auto& table = game.rankingText;
     send(msgCommand, cmdRanking);
     headlessAdvance(10);
-    for (int k = 0; k < 5; ++k) EXPECT_STRNE(table[k], "") << "rank " << k + 1;
+    for (int k = 0; k < 5 && k < games; ++k) EXPECT_STRNE(table[k], "") << "rank " << k + 1;
     EXPECT_GE(std::atoi(table[0]), std::atoi(table[4]));
 #ifndef KEYFALL_SANITIZED
     // Nothing piles up from game to game (a frame is 600 KB; allow a few).
