@@ -2,7 +2,8 @@
 """Writes the seed corpus of each harness into fuzz/corpus/<harness>/.
 
 The seeds are small: valid files of each kind and the broken shapes that matter (the fuzzer
-mutates from there). Run it again after changing it; the files are committed."""
+mutates from there). Run it again after changing it; the files are committed. An input that
+found a fault is added by hand as corpus/<harness>/finding-<what>, and stays."""
 import struct
 from pathlib import Path
 
@@ -140,8 +141,7 @@ def main():
                            ('judge', judge_seeds())):
         folder = HERE / 'corpus' / harness
         folder.mkdir(parents=True, exist_ok=True)
-        for old in folder.iterdir():
-            old.unlink()
+        # Inputs that once found a fault (finding-*) stay beside the seeds made here.
         for name, content in seeds.items():
             (folder / name).write_bytes(content)
 
