@@ -84,6 +84,14 @@ def for_each_image(transform):
     return change
 
 
+def valid_bitmap(width, height):
+    """A well-formed 24-bit picture of the wrong size: it loads, and every blit is clipped."""
+    row = (width * 3 + 3) // 4 * 4
+    pixels = bytes((x * 7 + y) % 251 + 1 for y in range(height) for x in range(row))
+    info = struct.pack('<IiiHHIIiiII', 40, width, height, 1, 24, 0, len(pixels), 0, 0, 0, 0)
+    return b'BM' + struct.pack('<IHHI', 54 + len(pixels), 0, 0, 54) + info + pixels
+
+
 def mixed_hostile(date):
     kinds = list(HOSTILE_BITMAPS.values())
     for i, name in enumerate(IMAGES):
@@ -121,6 +129,10 @@ def image_cases():
         Case('images-headers-only', for_each_image(lambda b: b[:54]), broken_images=IMAGES),
         Case('images-are-folders', images_as_folders, broken_images=IMAGES),
         Case('images-mixed-hostile', mixed_hostile, broken_images=IMAGES),
+    ]
+    cases += [
+        Case('images-tiny', for_each_image(lambda b: valid_bitmap(4, 4))),
+        Case('images-larger-than-the-screen', for_each_image(lambda b: valid_bitmap(700, 400))),
     ]
     for kind, transform in HOSTILE_BITMAPS.items():
         cases.append(Case('images-' + kind, for_each_image(transform), broken_images=IMAGES))
@@ -184,6 +196,13 @@ def long_line(data):
     return b'\r\n'.join(lines[:easy + 1] + [word] + lines[normal:])
 
 
+def long_display(data):
+    """Easy words shown as 500 double-byte characters, far wider than their balloon."""
+    lines = lines_of(data)
+    easy, normal = lines.index(b'[EASY]'), lines.index(b'[NORMAL]')
+    return b'\r\n'.join(lines[:easy + 1] + [b'\x82\xa0' * 500 + b',ab'] + lines[normal:])
+
+
 def hard_emptied(data):
     lines = lines_of(data)
     return b'\r\n'.join(lines[:lines.index(b'[HARD]') + 1]) + b'\r\n'
@@ -225,6 +244,7 @@ def word_cases():
         Case('words-eof-mark-first', words_change(lambda b: b'\x1a' + b),
              section_empty('EASY')),
         Case('words-5000-byte-line', words_change(long_line)),
+        Case('words-1000-byte-display', words_change(long_display)),
         Case('words-hard-empty', words_change(hard_emptied), section_empty('HARD'), 'HARD'),
         Case('words-normal-not-words', words_change(normal_not_words), section_empty('NORMAL'),
              'NORMAL'),
