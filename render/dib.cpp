@@ -6,6 +6,7 @@
 #include <cstdio>
 #include <cstdlib>
 #include <cstring>
+#include <iterator>
 
 #include "app/data_path.h"
 #include "render/keyed_rows.h"
@@ -26,6 +27,60 @@ constexpr uint32_t fileHeaderBytes = 14;
 constexpr int maxSide = 4096;
 // Larger than any picture of at most 4096 x 4096 with its headers; refused before reading.
 constexpr long maxFileBytes = 64L * 1024 * 1024;
+
+// Columns [left, right) and rows [bottom, top) of a destination.
+struct Area {
+    int64_t left = 0;
+    int64_t bottom = 0;
+    int64_t right = 0;
+    int64_t top = 0;
+};
+
+constexpr int maxChangedAreas = 8;
+
+// What is known of the destination of the last background: which picture it shows, and where
+// blits have changed it since.
+struct Background {
+    const uint8_t* target = nullptr;  // the destination's bits; null when nothing is known
+    const uint8_t* picture = nullptr;
+    const BitmapInfoHeader* pictureHeader = nullptr;
+    Area changed[maxChangedAreas];
+    int changedCount = 0;
+};
+Background background;
+
+Area around(const Area& a, const Area& b) {
+    return {std::min(a.left, b.left), std::min(a.bottom, b.bottom), std::max(a.right, b.right),
+            std::max(a.top, b.top)};
+}
+
+int64_t pixelsOf(const Area& a) { return (a.right - a.left) * (a.top - a.bottom); }
+
+// Notes that a blit may have written the area of dst. Areas that touch or overlap become one
+// (a balloon's slices, the item boxes); when there is no room left, the new area joins the one
+// that grows least.
+void noteChange(const DibImage& dst, Area area) {
+    if (!background.target || dst.bits != background.target) return;
+    int best = -1;
+    int64_t bestGrowth = 0;
+    for (int i = 0; i < background.changedCount; ++i) {
+        Area& known = background.changed[i];
+        const int64_t growth = pixelsOf(around(known, area)) - pixelsOf(known) - pixelsOf(area);
+        if (growth <= 0) {
+            known = around(known, area);
+            return;
+        }
+        if (best < 0 || growth < bestGrowth) {
+            best = i;
+            bestGrowth = growth;
+        }
+    }
+    if (background.changedCount < maxChangedAreas) {
+        background.changed[background.changedCount++] = area;
+    } else {
+        background.changed[best] = around(background.changed[best], area);
+    }
+}
 
 // The frame of the paint in progress and the bitmap it replaced in memoryDC.
 struct Frame {
@@ -113,6 +168,8 @@ DibImage loadImage(const char* fileName) {
 }  // namespace
 
 DibImage loadDib(const char* resolvedPath) {
+    // A picture loaded now may be given the address of one released before.
+    background = Background{};
     std::FILE* file = openDataFile(resolvedPath, "rb");
     if (!file) return refuse(resolvedPath, nullptr, "the file cannot be opened");
     long size = -1;
@@ -178,6 +235,9 @@ void blitKeyed(DibImage& dst, const DibImage& src, int x, int y, int sx, int sy,
     uint8_t* target =
         dst.bits + ((y + firstRow - originRow) * dstWidth + x + firstColumn - originColumn) * 3;
     const int64_t rows = endRow - firstRow;
+    const int64_t left = x + firstColumn - originColumn;
+    const int64_t bottom = y + firstRow - originRow;
+    noteChange(dst, {left, bottom, left + columns, bottom + rows});
     if (overlaps(source, srcWidth4 * 3, target, dstWidth * 3, rows, columns * 3)) {
         // A picture drawn onto itself is walked pixel by pixel, so each pixel reads what the
         // ones before it have left.
@@ -222,6 +282,7 @@ void blitColumnAcross(DibImage& dst, const DibImage& src, int64_t x, int64_t cou
     const int64_t firstColumn = std::max<int64_t>(x, 0);
     const int64_t endColumn = std::min<int64_t>(x + count, dstWidth);
     if (firstRow >= endRow || firstColumn >= endColumn) return;
+    noteChange(dst, {firstColumn, y + firstRow - sy, endColumn, y + endRow - sy});
     for (int64_t r = firstRow; r < endRow; ++r) {
         const uint8_t* pixel = src.bits + (r * srcWidth4 + sx) * 3;
         // A black source pixel leaves its whole run of the row alone.
@@ -231,7 +292,34 @@ void blitColumnAcross(DibImage& dst, const DibImage& src, int64_t x, int64_t cou
     }
 }
 
+void drawBackground(DibImage& dst, const DibImage& src) {
+    const bool known = dst.bits && src.bits && src.header && background.target == dst.bits &&
+                       background.picture == src.bits && background.pictureHeader == src.header;
+    if (!known) {
+        background = Background{};
+        blitKeyed(dst, src, 0, 0, -1, -1, -1, -1);
+        if (dst.bits && dst.header && src.bits && src.header) {
+            background.target = dst.bits;
+            background.picture = src.bits;
+            background.pictureHeader = src.header;
+        }
+        return;
+    }
+    // The picture's pixel (c, r) lands on (c, r): each changed area is its own rectangle of it.
+    const Background changes = background;
+    for (int i = 0; i < changes.changedCount; ++i) {
+        const Area& a = changes.changed[i];
+        blitKeyed(dst, src, static_cast<int>(a.left), static_cast<int>(a.bottom),
+                  static_cast<int>(a.left), static_cast<int>(a.bottom),
+                  static_cast<int>(a.right - a.left), static_cast<int>(a.top - a.bottom));
+    }
+    // Those blits put the picture back: the destination shows it whole again.
+    background.changedCount = 0;
+}
+
 void loadImages() {
+    // A new back buffer may be given the address of an old one; nothing is known of it.
+    background = Background{};
     game.backBuffer = DibImage{};
     auto* bits = static_cast<uint8_t*>(std::calloc(backBufferBytes, 1));
     if (bits) {
@@ -253,6 +341,7 @@ void loadImages() {
 }
 
 void releaseImages() {
+    background = Background{};
     release(game.backBuffer);
     release(game.imgRankingBack);
     release(game.imgMainBack);

@@ -20,6 +20,12 @@ void blitKeyed(DibImage& dst, const DibImage& src, int x, int y, int sx, int sy,
 void blitColumnAcross(DibImage& dst, const DibImage& src, int64_t x, int64_t count, int y, int sx,
                       int sy, int h);
 
+// Draws exactly what blitKeyed(dst, src, 0, 0, -1, -1, -1, -1) would. Drawing a picture over
+// itself changes nothing, so when the last background drawn into dst was src, only what
+// blitKeyed and blitColumnAcross have changed in dst since then is drawn again. This relies on
+// pictures not changing after loading and on dst being written through those two only.
+void drawBackground(DibImage& dst, const DibImage& src);
+
 // Touches GameState: backBuffer and the ten images, loaded in their fixed order.
 void loadImages();
 // Touches GameState: backBuffer and the ten images, released in their fixed order and emptied.

@@ -136,7 +136,7 @@ FontHandle createGameFont() { return createFont(30, 128, textFontFace); }
 
 void paintGameScreen(WindowHandle window) {
     DeviceContext paintDC = beginPaint(window);
-    blitKeyed(game.backBuffer, game.imgMainBack, 0, 0, -1, -1, -1, -1);
+    drawBackground(game.backBuffer, game.imgMainBack);
     setTransparentText(game.memoryDC);
     if (game.playing == 1) {
         drawGameFrame(paintDC);

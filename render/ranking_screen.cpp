@@ -39,7 +39,7 @@ void replaceFont() {
 
 void paintRankingScreen(WindowHandle window) {
     DeviceContext paintDC = beginPaint(window);
-    blitKeyed(game.backBuffer, game.imgRankingBack, 0, 0, -1, -1, -1, -1);
+    drawBackground(game.backBuffer, game.imgRankingBack);
     readRanking(game.rankingText[0], game.rankingText[1], game.rankingText[2], game.rankingText[3],
                 game.rankingText[4]);
     setTransparentText(game.memoryDC);

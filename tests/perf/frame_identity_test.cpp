@@ -189,17 +189,21 @@ TEST(Balloons, DrawWhatOneBlitPerSliceDraws) {
     game = GameState{};
 }
 
-TEST(GameScreen, FramesOfTheShippedDataMatchTheStraightforwardComposition) {
-    const InSourceTree sourceTree;
-    headlessReset();
-    game = GameState{};
-    WindowHandle window = headlessCreateWindow(screenProcedure);
-    ASSERT_NE(game.imgMainBack.bits, nullptr) << "the shipped pictures cannot be read";
+namespace {
+
+// Paints frames of random game states, each layout sometimes moved, and expects every
+// presented frame to be the straightforward composition of the same state.
+void expectFramesLikeTheStraightforwardComposition(WindowHandle window, std::mt19937& random,
+                                                   int frames) {
     const Layout shippedLayout = game.layout;
-    std::mt19937 random(24);
-    // The reference keeps its own back buffer from frame to frame, as the game does.
+    // The reference keeps its own back buffer from frame to frame, as the game does; it starts
+    // as the game's does, from the frames painted so far.
     Picture reference(640, 320, false);
-    for (int frame = 0; frame < 300; ++frame) {
+    paintGameScreen(window);
+    ASSERT_EQ(headlessPresentedFrame().size(), reference.bytes.size());
+    reference.bytes = headlessPresentedFrame();
+    reference.image.bits = reference.bytes.data();
+    for (int frame = 0; frame < frames; ++frame) {
         game.playing = frame % 10 == 0 ? 0 : 1;
         game.countdownState = game.playing ? 2 : 0;
         game.timeGauge = frame % 5 == 0 ? 531.0 : randomInt(random, -10, 5400) / 10.0;
@@ -248,9 +252,52 @@ TEST(GameScreen, FramesOfTheShippedDataMatchTheStraightforwardComposition) {
             << "frame " << frame << ": gauge " << game.timeGauge << ", romaji "
             << std::strlen(game.romajiText) << " letters, typed " << std::strlen(game.typedText);
     }
+    game.layout = shippedLayout;
+}
+
+void closeScreen() {
     releaseImages();
     selectFont(game.memoryDC, nullptr);
     deleteFont(game.font);
     headlessReset();
     game = GameState{};
+}
+
+}  // namespace
+
+TEST(GameScreen, FramesOfTheShippedDataMatchTheStraightforwardComposition) {
+    const InSourceTree sourceTree;
+    headlessReset();
+    game = GameState{};
+    WindowHandle window = headlessCreateWindow(screenProcedure);
+    ASSERT_NE(game.imgMainBack.bits, nullptr) << "the shipped pictures cannot be read";
+    std::mt19937 random(24);
+    expectFramesLikeTheStraightforwardComposition(window, random, 300);
+    closeScreen();
+}
+
+TEST(GameScreen, FramesOverABackgroundWithBlackHolesMatchTheStraightforwardComposition) {
+    const InSourceTree sourceTree;
+    headlessReset();
+    game = GameState{};
+    WindowHandle window = headlessCreateWindow(screenProcedure);
+    ASSERT_NE(game.imgMainBack.bits, nullptr) << "the shipped pictures cannot be read";
+    // Where the background is black the frames before show through, balloons and all.
+    std::mt19937 random(25);
+    Picture mainBack(640, 320, true);
+    paintRuns(mainBack.bytes, random, 0.4);
+    Picture strip(12, 12, true);
+    paintRuns(strip.bytes, random, 0.3);
+    Picture frame(3, 108, true);
+    paintRuns(frame.bytes, random, 0.3);
+    const GameState shipped = game;
+    game.imgMainBack = mainBack.image;
+    game.imgTime = strip.image;
+    game.imgFrame = frame.image;
+    expectFramesLikeTheStraightforwardComposition(window, random, 300);
+    // The shipped pictures are released, not the test's.
+    game.imgMainBack = shipped.imgMainBack;
+    game.imgTime = shipped.imgTime;
+    game.imgFrame = shipped.imgFrame;
+    closeScreen();
 }
