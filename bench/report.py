@@ -50,7 +50,7 @@ def main():
 
     print(f"medians of {repetitions} repetitions; x floor = CPU time / the floor's CPU time in "
           "the same executable")
-    print(f"{'executable':<18} {'benchmark':<34} {'CPU':>11} {'wall':>11} {'x floor':>8}  goal")
+    print(f"{'executable':<18} {'benchmark':<44} {'CPU':>11} {'wall':>11} {'x floor':>8}  goal")
     missed = 0
     for name, bench, us, wall, ratio in rows:
         goal = GOALS.get(bench)
@@ -61,7 +61,7 @@ def main():
             missed += not ok
             verdict = (f"<= {limit:g}x floor" if kind == "ratio" else f"<= {limit:g} us") + \
                 (": met" if ok else ": MISSED")
-        print(f"{name:<18} {bench:<34} {us:>8.1f} us {wall:>8.1f} us {ratio:>7.2f}x  {verdict}")
+        print(f"{name:<18} {bench:<44} {us:>8.1f} us {wall:>8.1f} us {ratio:>7.2f}x  {verdict}")
     print(f"bench: {missed} goal(s) missed" if missed else "bench: every goal met")
 
 
