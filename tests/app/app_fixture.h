@@ -38,6 +38,12 @@ protected:
     }
 
     void TearDown() override {
+        // A window still open is closed as the player would, which releases its pictures.
+        headlessSetMessageBoxHandler(nullptr);
+        if (headlessWindowAlive()) {
+            headlessSend(msgClose, 0, 0);
+            headlessPump();
+        }
         std::filesystem::current_path(previous);
         std::filesystem::remove_all(root);
         headlessReset();
