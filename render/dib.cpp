@@ -6,8 +6,9 @@
 #include <cstdio>
 #include <cstdlib>
 #include <cstring>
-#include <iterator>
+#include <string>
 
+#include "app/cp932.h"
 #include "app/data_path.h"
 #include "render/keyed_rows.h"
 
@@ -107,9 +108,26 @@ bool overlaps(const uint8_t* source, int64_t sourceStride, const uint8_t* target
     return sourceStart < targetEnd && targetStart < sourceEnd;
 }
 
+// A resolved path as a player would write it: each run of separators one '/'. The trail
+// byte of a double-byte character is never taken for a separator.
+std::string readablePath(const char* path) {
+    std::string out;
+    for (const char* p = path; *p; ++p) {
+        if (isCp932LeadByte(static_cast<unsigned char>(*p)) && p[1]) {
+            out += *p++;
+            out += *p;
+        } else if (*p == '\\' || *p == '/') {
+            if (out.empty() || out.back() != '/') out += '/';
+        } else {
+            out += *p;
+        }
+    }
+    return out;
+}
+
 DibImage refuse(const char* path, uint8_t* block, const char* reason) {
     std::free(block);
-    std::fprintf(stderr, "Keyfall: picture left out: %s: %s\n", path, reason);
+    std::fprintf(stderr, "Keyfall: picture left out: %s: %s\n", readablePath(path).c_str(), reason);
     return DibImage{};
 }
 
