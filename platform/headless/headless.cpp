@@ -9,7 +9,7 @@
 #include <string>
 
 #include "app/cp932.h"
-#include "platform/posix/native_path.h"
+#include "platform/native_path.h"
 
 struct NativeWindow {
     int unused = 0;

@@ -7,7 +7,7 @@
 #include <string>
 
 #include "platform/platform.h"
-#include "platform/posix/native_path.h"
+#include "platform/native_path.h"
 #include "platform/win32/wide.h"
 
 // The headless backend names files as the machine it runs on does: on Windows, the path with

@@ -1,4 +1,5 @@
-// How a resolved data path (backslashes, doubled) names a file on a POSIX file system.
+// How a resolved data path (backslashes, doubled) names a file on the file system; each
+// backend that opens files defines it.
 #pragma once
 
 #include <string>
