@@ -9,7 +9,7 @@
 #include "app/cp932.h"
 #include "app/data_path.h"
 #include "fuzz/fuzz_support.h"
-#include "platform/posix/native_path.h"
+#include "platform/native_path.h"
 
 namespace {
 

@@ -8,7 +8,7 @@
 #include <string>
 
 #include "platform/platform.h"
-#include "platform/posix/native_path.h"
+#include "platform/native_path.h"
 
 namespace {
 

@@ -9,7 +9,7 @@
 #include "platform/gtk/game_font.h"
 #include "platform/gtk/gtk_sound.h"
 #include "platform/gtk/gtk_window.h"
-#include "platform/posix/native_path.h"
+#include "platform/native_path.h"
 
 int main() {
     // The rule must be in place before GTK makes its font map, or "ＭＳ ゴシック" misses it.
