@@ -7,8 +7,8 @@
 
 #include <string>
 
-#include "platform/platform.h"
 #include "platform/native_path.h"
+#include "platform/platform.h"
 
 namespace {
 

@@ -9,8 +9,8 @@
 #include <cstring>
 #include <string>
 
-#include "platform/platform.h"
 #include "platform/native_path.h"
+#include "platform/platform.h"
 
 namespace {
 

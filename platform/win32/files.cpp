@@ -6,8 +6,8 @@
 #include <cstring>
 #include <string>
 
-#include "platform/platform.h"
 #include "platform/native_path.h"
+#include "platform/platform.h"
 #include "platform/win32/wide.h"
 
 // The headless backend names files as the machine it runs on does: on Windows, the path with

@@ -7,8 +7,8 @@
 #include <string>
 
 #include "app/data_path.h"
-#include "platform/platform.h"
 #include "platform/native_path.h"
+#include "platform/platform.h"
 
 namespace {
 
