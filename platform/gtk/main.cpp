@@ -14,6 +14,10 @@
 int main() {
     // The rule must be in place before GTK makes its font map, or "ＭＳ ゴシック" misses it.
     installGameFontRule();
+    // The window is drawn with cairo images only. Without this GDK probes GLX when the display
+    // opens, which loads the whole OpenGL driver (about 45 MB) for nothing. A value the user
+    // set is kept.
+    g_setenv("GDK_GL", "disable", FALSE);
     // The game is configured by its data folder only; the command line is not read.
     if (!gtk_init_check(nullptr, nullptr)) {
         std::fprintf(stderr, "keyfall: cannot open the display (is DISPLAY set?)\n");
