@@ -1,0 +1,16 @@
+// The game's bottom-up 24-bit frames turned into the top-down 32-bit rows of a cairo image.
+#pragma once
+
+#include <cstdint>
+
+// Which code converts the rows; every choice gives the same bytes.
+enum class RowConversion {
+    fastest,   // SSSE3 shuffles where the processor has them, 4-byte loads otherwise
+    portable,  // 4-byte loads only
+};
+
+// Writes the width x height picture of the bottom-up block bits (rows of 3-byte blue, green,
+// red pixels, each row padded to 4 bytes) into top-down rows of pixels, stride bytes apart,
+// as 0x00RRGGBB (cairo's RGB24). Reads nothing past the block's last pixel.
+void convertFrameRows(const uint8_t* bits, int width, int height, uint8_t* pixels, int stride,
+                      RowConversion how = RowConversion::fastest);
