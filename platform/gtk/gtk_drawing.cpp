@@ -1,11 +1,14 @@
 // The memory context of the GTK backend: frame bitmaps as cairo images, fonts and text with
 // Pango. Nothing here needs a display, so it is tested on its own.
+#include "platform/gtk/gtk_drawing.h"
+
 #include <pango/pangocairo.h>
 
 #include <algorithm>
 #include <cstdlib>
 #include <memory>
 #include <string>
+#include <vector>
 
 #include "platform/gtk/cp932_utf8.h"
 #include "platform/gtk/frame_pixels.h"
@@ -17,11 +20,27 @@ namespace {
 constexpr int shiftJisCharSet = 128;
 constexpr int largestBitmapSide = 4096;
 
+// A laid-out text kept for the next measure or draw of the same text: a frame draws the same
+// few texts again and again, and laying one out (shaping) costs more than drawing it.
+struct KeptLayout {
+    PangoLayout* layout = nullptr;
+    const PangoFontDescription* font = nullptr;
+    PangoLanguage* language = nullptr;
+    std::string text;  // the code page 932 bytes it was made from
+    uint64_t lastUse = 0;
+};
+
+struct TextContext {
+    PangoLanguage* language = nullptr;
+    PangoContext* context = nullptr;
+};
+
 struct Drawing {
     std::unique_ptr<NativeDC> memoryDC;
-    PangoContext* context = nullptr;
-    PangoLayout* layout = nullptr;
     PangoFontDescription* systemFont = nullptr;  // what a context shows before a font is selected
+    std::vector<TextContext> contexts;
+    KeptLayout layouts[16];
+    uint64_t uses = 0;
     // Surfaces of deleted frame bitmaps, oldest first. The game makes and deletes a frame of
     // the same size at every paint; taking a kept one spares a fresh zeroed 800 KB each time.
     cairo_surface_t* keptSurfaces[2] = {};
@@ -55,25 +74,57 @@ void keepSurface(cairo_surface_t* surface) {
     slots[slots[0] ? 1 : 0] = surface;
 }
 
-// The one layout every measure and draw goes through, set to the context's font and text.
-PangoLayout* layoutFor(DeviceContext dc, const char* text) {
-    if (!drawing.context) {
-        drawing.context = createFrameTextContext();
-        drawing.layout = pango_layout_new(drawing.context);
-        drawing.systemFont = pango_font_description_from_string("Sans 12px");
+// The context of a language: a layout keeps its context, so each language has its own.
+PangoContext* contextFor(PangoLanguage* language) {
+    for (const TextContext& known : drawing.contexts) {
+        if (known.language == language) return known.context;
     }
+    PangoContext* context = createFrameTextContext();
+    pango_context_set_language(context, language);
+    drawing.contexts.push_back(TextContext{language, context});
+    return context;
+}
+
+// The layout of text in the context's font: a kept one while font, language and text are
+// the same, else the least recently used slot laid out anew.
+PangoLayout* layoutFor(DeviceContext dc, const char* text) {
+    if (!drawing.systemFont) drawing.systemFont = pango_font_description_from_string("Sans 12px");
     const NativeFont* font = dc ? dc->font : nullptr;
     PangoLanguage* language =
         font && font->language ? font->language : pango_language_get_default();
-    if (pango_context_get_language(drawing.context) != language) {
-        pango_context_set_language(drawing.context, language);
-        pango_layout_context_changed(drawing.layout);
+    const PangoFontDescription* description = font ? font->description : drawing.systemFont;
+    KeptLayout* slot = &drawing.layouts[0];
+    for (KeptLayout& kept : drawing.layouts) {
+        if (kept.layout && kept.font == description && kept.language == language &&
+            kept.text == text) {
+            kept.lastUse = ++drawing.uses;
+            return kept.layout;
+        }
+        if (kept.lastUse < slot->lastUse) slot = &kept;
     }
-    pango_layout_set_font_description(drawing.layout,
-                                      font ? font->description : drawing.systemFont);
+    PangoContext* context = contextFor(language);
+    if (slot->layout && pango_layout_get_context(slot->layout) != context) {
+        g_object_unref(slot->layout);
+        slot->layout = nullptr;
+    }
+    if (!slot->layout) slot->layout = pango_layout_new(context);
+    pango_layout_set_font_description(slot->layout, description);
     std::string utf8 = utf8FromCp932(text);
-    pango_layout_set_text(drawing.layout, utf8.c_str(), static_cast<int>(utf8.size()));
-    return drawing.layout;
+    pango_layout_set_text(slot->layout, utf8.c_str(), static_cast<int>(utf8.size()));
+    slot->font = description;
+    slot->language = language;
+    slot->text = text;
+    slot->lastUse = ++drawing.uses;
+    return slot->layout;
+}
+
+// Every kept layout goes: a deleted font's description may be freed and its address given
+// to the next font.
+void forgetLayouts() {
+    for (KeptLayout& kept : drawing.layouts) {
+        if (kept.layout) g_object_unref(kept.layout);
+        kept = KeptLayout{};
+    }
 }
 
 }  // namespace
@@ -144,6 +195,7 @@ FontHandle selectFont(DeviceContext memoryDC, FontHandle font) {
 void deleteFont(FontHandle font) {
     if (!font) return;
     if (drawing.memoryDC && drawing.memoryDC->font == font) return;
+    forgetLayouts();
     pango_font_description_free(font->description);
     delete font;
 }
@@ -178,4 +230,10 @@ void drawText(DeviceContext memoryDC, int x, int y, const char* text) {
     cairo_move_to(cr, x, y);
     pango_cairo_show_layout(cr, layout);
     cairo_destroy(cr);
+}
+
+int keptLayoutCount() {
+    int count = 0;
+    for (const KeptLayout& kept : drawing.layouts) count += kept.layout != nullptr;
+    return count;
 }
