@@ -26,6 +26,9 @@ namespace {
 constexpr int frameWidth = 640;
 constexpr int frameHeight = 320;
 constexpr int windowSurfaceHeight = 480;  // the ranking screen presents 480 rows
+// A draw asked for this long ago and still not made is asked for again, whatever happened
+// to it (it cannot be lost for longer than this while the game keeps asking).
+constexpr gint64 staleDrawRequestUs = 100000;
 
 struct MenuItem {
     GtkWidget* widget = nullptr;
@@ -50,6 +53,8 @@ struct Backend {
     int openBoxes = 0;
     bool quitPosted = false;
     int exitCode = 0;
+    bool drawPending = false;  // asked of GTK and its draw not yet begun
+    gint64 drawRequestedAt = 0;
 };
 
 Backend backend;
@@ -136,11 +141,40 @@ gboolean onDelete(GtkWidget*, GdkEvent*, gpointer) {
     return TRUE;  // the close sequence destroys the window itself
 }
 
+// GTK merges every request until the next frame into one draw: while one is pending, asking
+// again only costs. The repaint timer asks every 4 ms; frames come at the display's rate.
+void requestDraw() {
+    const gint64 now = g_get_monotonic_time();
+    if (backend.drawPending && now - backend.drawRequestedAt < staleDrawRequestUs) return;
+    backend.drawPending = true;
+    backend.drawRequestedAt = now;
+    gtk_widget_queue_draw(backend.drawingArea);
+}
+
 gboolean onDraw(GtkWidget*, cairo_t* cr, gpointer) {
+    // Cleared first: a request made during the paint needs a draw of its own.
+    backend.drawPending = false;
     dispatch(msgPaint, 0, 0);
     cairo_set_source_surface(cr, backend.windowSurface, 0, 0);
     cairo_paint(cr);
     return TRUE;
+}
+
+// GTK drops draw requests while the window cannot be drawn (hidden, minimised). When it
+// can be again, a request still pending is made anew.
+void renewPendingDraw() {
+    if (!backend.drawPending || !backend.drawingArea) return;
+    backend.drawPending = false;
+    requestDraw();
+}
+
+void onUnmap(GtkWidget*, gpointer) { backend.drawPending = false; }
+
+void onMap(GtkWidget*, gpointer) { renewPendingDraw(); }
+
+gboolean onWindowMapped(GtkWidget*, GdkEvent*, gpointer) {
+    renewPendingDraw();
+    return FALSE;
 }
 
 gboolean onTimer(gpointer data) {
@@ -280,6 +314,9 @@ bool gtkCreateMainWindow(const char* iconPath) {
     g_signal_connect(window, "key-press-event", G_CALLBACK(onKeyPress), nullptr);
     g_signal_connect(window, "delete-event", G_CALLBACK(onDelete), nullptr);
     g_signal_connect(backend.drawingArea, "draw", G_CALLBACK(onDraw), nullptr);
+    g_signal_connect(backend.drawingArea, "unmap", G_CALLBACK(onUnmap), nullptr);
+    g_signal_connect(backend.drawingArea, "map", G_CALLBACK(onMap), nullptr);
+    g_signal_connect(window, "map-event", G_CALLBACK(onWindowMapped), nullptr);
 
     backend.windowAlive = true;
     dispatch(msgCreate, 0, 0);
@@ -343,8 +380,7 @@ void killTimer(WindowHandle, unsigned id) { removeTimer(id); }
 // --- Painting ------------------------------------------------------------------------------
 
 void invalidateWindow(WindowHandle) {
-    // GTK merges every request until the next frame into one draw.
-    if (backend.windowAlive) gtk_widget_queue_draw(backend.drawingArea);
+    if (backend.windowAlive) requestDraw();
 }
 
 void fillWindowWhite(WindowHandle) {
@@ -354,7 +390,7 @@ void fillWindowWhite(WindowHandle) {
     cairo_rectangle(cr, 0, 0, frameWidth, frameHeight);
     cairo_fill(cr);
     cairo_destroy(cr);
-    gtk_widget_queue_draw(backend.drawingArea);
+    requestDraw();
 }
 
 DeviceContext beginPaint(WindowHandle) { return &backend.paintDC; }
