@@ -14,6 +14,7 @@
 #include "platform/gtk/frame_pixels.h"
 #include "platform/gtk/game_font.h"
 #include "platform/gtk/gtk_objects.h"
+#include "platform/gtk/window_picture.h"
 
 namespace {
 
@@ -214,6 +215,7 @@ int measureText(DeviceContext memoryDC, const char* text) {
 void drawText(DeviceContext memoryDC, int x, int y, const char* text) {
     if (!memoryDC || !memoryDC->bitmap || !memoryDC->bitmap->surface || !text || !*text) return;
     PangoLayout* layout = layoutFor(memoryDC, text);
+    keepWindowPictureFrom(memoryDC->bitmap->surface);
     cairo_t* cr = cairo_create(memoryDC->bitmap->surface);
     if (!memoryDC->transparent) {
         // GDI's opaque mode fills the text's cell with the background colour, white.

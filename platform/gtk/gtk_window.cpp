@@ -13,6 +13,7 @@
 #include "app/menu.h"
 #include "platform/gtk/cp932_utf8.h"
 #include "platform/gtk/gtk_objects.h"
+#include "platform/gtk/window_picture.h"
 
 struct NativeWindow {
     int unused = 0;
@@ -25,7 +26,6 @@ namespace {
 
 constexpr int frameWidth = 640;
 constexpr int frameHeight = 320;
-constexpr int windowSurfaceHeight = 480;  // the ranking screen presents 480 rows
 // A draw asked for this long ago and still not made is asked for again, whatever happened
 // to it (it cannot be lost for longer than this while the game keeps asking).
 constexpr gint64 staleDrawRequestUs = 100000;
@@ -43,7 +43,6 @@ struct Backend {
     GtkWidget* gtkWindow = nullptr;
     GtkWidget* menuBar = nullptr;
     GtkWidget* drawingArea = nullptr;
-    cairo_surface_t* windowSurface = nullptr;  // what the window shows, kept between paints
     std::map<unsigned, MenuItem> menuItems;
     std::map<unsigned, GSource*> timers;
     GMainLoop* loop = nullptr;
@@ -151,12 +150,11 @@ void requestDraw() {
     gtk_widget_queue_draw(backend.drawingArea);
 }
 
-gboolean onDraw(GtkWidget*, cairo_t* cr, gpointer) {
+gboolean onDraw(GtkWidget* widget, cairo_t* cr, gpointer) {
     // Cleared first: a request made during the paint needs a draw of its own.
     backend.drawPending = false;
     dispatch(msgPaint, 0, 0);
-    cairo_set_source_surface(cr, backend.windowSurface, 0, 0);
-    cairo_paint(cr);
+    showWindowPicture(cr, gtk_widget_get_allocated_height(widget));
     return TRUE;
 }
 
@@ -285,12 +283,7 @@ bool gtkCreateMainWindow(const char* iconPath) {
         g_object_set(settings, "gtk-menu-bar-accel", "", nullptr);
     }
     backend.loop = g_main_loop_new(nullptr, FALSE);
-    backend.windowSurface =
-        cairo_image_surface_create(CAIRO_FORMAT_RGB24, frameWidth, windowSurfaceHeight);
-    cairo_t* cr = cairo_create(backend.windowSurface);
-    cairo_set_source_rgb(cr, 1, 1, 1);  // the class background is white
-    cairo_paint(cr);
-    cairo_destroy(cr);
+    createWindowPicture();
 
     GtkWidget* window = gtk_window_new(GTK_WINDOW_TOPLEVEL);
     if (!window) return false;
@@ -330,8 +323,7 @@ int gtkRunMessageLoop() {
     if (!backend.quitPosted) g_main_loop_run(backend.loop);
     g_main_loop_unref(backend.loop);
     backend.loop = nullptr;
-    cairo_surface_destroy(backend.windowSurface);
-    backend.windowSurface = nullptr;
+    releaseWindowPicture();
     return backend.exitCode;
 }
 
@@ -385,11 +377,7 @@ void invalidateWindow(WindowHandle) {
 
 void fillWindowWhite(WindowHandle) {
     if (!backend.windowAlive) return;
-    cairo_t* cr = cairo_create(backend.windowSurface);
-    cairo_set_source_rgb(cr, 1, 1, 1);
-    cairo_rectangle(cr, 0, 0, frameWidth, frameHeight);
-    cairo_fill(cr);
-    cairo_destroy(cr);
+    fillWindowPictureWhite();
     requestDraw();
 }
 
@@ -398,20 +386,8 @@ DeviceContext beginPaint(WindowHandle) { return &backend.paintDC; }
 void endPaint(WindowHandle, DeviceContext) {}
 
 void copyFrameToWindow(DeviceContext, DeviceContext memoryDC, int width, int height) {
-    if (!memoryDC || !memoryDC->bitmap || !memoryDC->bitmap->surface || !backend.windowSurface) {
-        return;
-    }
-    cairo_surface_t* frame = memoryDC->bitmap->surface;
-    // Only pixels inside both the frame bitmap and the window are copied.
-    int columns = std::min({width, cairo_image_surface_get_width(frame), frameWidth});
-    int rows = std::min({height, cairo_image_surface_get_height(frame), windowSurfaceHeight});
-    if (columns <= 0 || rows <= 0) return;
-    cairo_t* cr = cairo_create(backend.windowSurface);
-    cairo_set_operator(cr, CAIRO_OPERATOR_SOURCE);
-    cairo_set_source_surface(cr, frame, 0, 0);
-    cairo_rectangle(cr, 0, 0, columns, rows);
-    cairo_fill(cr);
-    cairo_destroy(cr);
+    if (!memoryDC || !memoryDC->bitmap || !memoryDC->bitmap->surface) return;
+    presentFrameSurface(memoryDC->bitmap->surface, width, height);
 }
 
 // --- Menu ----------------------------------------------------------------------------------

@@ -1,0 +1,23 @@
+// What the window shows between paints, kept apart from the window itself so that it can be
+// used without a display: the white 640 x 480 window surface, or the last presented frame.
+#pragma once
+
+#include <cairo.h>
+
+// Makes the window surface, white as the window class's background. Nothing is shown before.
+void createWindowPicture();
+// Releases the window surface and lets go of a frame it shows.
+void releaseWindowPicture();
+
+// What copyFrameToWindow does: the top-left width x height pixels of frame (at most the
+// window surface) become what the window shows. A frame that covers the whole 640 x 320 area
+// is shown as it is, without a copy, until it is drawn on or something else is shown.
+void presentFrameSurface(cairo_surface_t* frame, int width, int height);
+// What fillWindowWhite does: the 640 x 320 area at the top left becomes white.
+void fillWindowPictureWhite();
+// Called before surface is drawn on: if the window shows it, the window keeps its own copy,
+// so that the change shows only when presented, as with any other frame.
+void keepWindowPictureFrom(cairo_surface_t* surface);
+// What the draw handler does: the picture painted at (0, 0) of cr, on an area that is
+// visibleHeight rows high.
+void showWindowPicture(cairo_t* cr, int visibleHeight);

@@ -1,0 +1,160 @@
+// What the window shows, checked against the plain model of GDI's: every present copies the
+// frame into a 640 x 480 window surface at once, whatever is done to the frame afterwards.
+#include <gtest/gtest.h>
+
+#include <algorithm>
+#include <cstring>
+#include <random>
+#include <vector>
+
+#include "platform/gtk/window_picture.h"
+
+namespace {
+
+cairo_surface_t* randomFrame(int width, int height, std::mt19937& random) {
+    cairo_surface_t* frame = cairo_image_surface_create(CAIRO_FORMAT_RGB24, width, height);
+    cairo_surface_flush(frame);
+    uint8_t* data = cairo_image_surface_get_data(frame);
+    const int stride = cairo_image_surface_get_stride(frame);
+    for (int y = 0; y < height; ++y) {
+        auto* row = reinterpret_cast<uint32_t*>(data + static_cast<ptrdiff_t>(stride) * y);
+        for (int x = 0; x < width; ++x) row[x] = random() & 0xFFFFFF;
+    }
+    cairo_surface_mark_dirty(frame);
+    return frame;
+}
+
+// The model: one window surface, copied into at every present.
+struct PlainWindow {
+    cairo_surface_t* surface = nullptr;
+
+    PlainWindow() {
+        surface = cairo_image_surface_create(CAIRO_FORMAT_RGB24, 640, 480);
+        fillWhite(640, 480);
+    }
+    ~PlainWindow() { cairo_surface_destroy(surface); }
+
+    void fillWhite(int width, int height) {
+        cairo_t* cr = cairo_create(surface);
+        cairo_set_source_rgb(cr, 1, 1, 1);
+        cairo_rectangle(cr, 0, 0, width, height);
+        cairo_fill(cr);
+        cairo_destroy(cr);
+    }
+    void present(cairo_surface_t* frame, int width, int height) {
+        const int columns = std::min({width, cairo_image_surface_get_width(frame), 640});
+        const int rows = std::min({height, cairo_image_surface_get_height(frame), 480});
+        if (columns <= 0 || rows <= 0) return;
+        cairo_t* cr = cairo_create(surface);
+        cairo_set_operator(cr, CAIRO_OPERATOR_SOURCE);
+        cairo_set_source_surface(cr, frame, 0, 0);
+        cairo_rectangle(cr, 0, 0, columns, rows);
+        cairo_fill(cr);
+        cairo_destroy(cr);
+    }
+};
+
+// What a widget of that height shows, over black.
+std::vector<uint32_t> shown(int visibleHeight, cairo_surface_t* plainSurface) {
+    cairo_surface_t* widget = cairo_image_surface_create(CAIRO_FORMAT_RGB24, 640, visibleHeight);
+    cairo_t* cr = cairo_create(widget);
+    if (plainSurface) {
+        cairo_set_source_surface(cr, plainSurface, 0, 0);
+        cairo_paint(cr);
+    } else {
+        showWindowPicture(cr, visibleHeight);
+    }
+    cairo_destroy(cr);
+    cairo_surface_flush(widget);
+    std::vector<uint32_t> pixels(size_t{640} * visibleHeight);
+    const uint8_t* data = cairo_image_surface_get_data(widget);
+    const int stride = cairo_image_surface_get_stride(widget);
+    for (int y = 0; y < visibleHeight; ++y) {
+        std::memcpy(&pixels[size_t{640} * y], data + static_cast<ptrdiff_t>(stride) * y, 640 * 4);
+    }
+    cairo_surface_destroy(widget);
+    return pixels;
+}
+
+void scribble(cairo_surface_t* frame) {
+    cairo_t* cr = cairo_create(frame);
+    cairo_set_source_rgb(cr, 1, 0, 0);
+    cairo_rectangle(cr, 10, 10, 300, 200);
+    cairo_fill(cr);
+    cairo_destroy(cr);
+}
+
+enum class Step {
+    present,            // the frame, width x height
+    presentAndRelease,  // the same, and the caller lets go of the frame at once
+    fillWhite,
+    drawOnLastFrame,  // what drawText does to a frame still shown
+};
+
+struct Action {
+    Step step;
+    int frameWidth;
+    int frameHeight;
+    int width;
+    int height;
+    int visibleHeight;  // of the widget it is shown on afterwards
+};
+
+TEST(WindowPicture, ShowsWhatCopyingEveryPresentWouldShow) {
+    // A widget taller than the frame must show the window surface below it.
+    const Action actions[] = {
+        {Step::present, 640, 320, 640, 320, 320},  // a game frame
+        {Step::drawOnLastFrame, 0, 0, 0, 0, 320},  // the window keeps the frame as presented
+        {Step::present, 640, 320, 640, 320, 320},
+        {Step::fillWhite, 0, 0, 0, 0, 320},        // the ranking screen's white
+        {Step::present, 640, 320, 640, 480, 400},  // the ranking screen's present of 480 rows
+        {Step::present, 100, 50, 640, 320, 320},   // a small frame over the last one
+        {Step::present, 640, 320, 640, 200, 320},  // part of a frame only
+        {Step::presentAndRelease, 640, 320, 640, 320, 320},
+        {Step::present, 640, 480, 640, 480, 400},  // taller than the visible area
+        {Step::drawOnLastFrame, 0, 0, 0, 0, 400},
+        {Step::present, 700, 320, 700, 320, 320},  // wider than the window
+        {Step::present, 640, 320, 640, 320, 320},
+        {Step::present, 640, 320, 0, 320, 320},  // nothing to copy
+        {Step::present, 640, 320, 640, 100, 320},
+        {Step::present, 640, 320, 640, 320, 400},
+        {Step::drawOnLastFrame, 0, 0, 0, 0, 320},
+    };
+    std::mt19937 random(99);
+    createWindowPicture();
+    PlainWindow plain;
+    cairo_surface_t* lastFrame = nullptr;
+    int step = 0;
+    for (const Action& action : actions) {
+        ++step;
+        switch (action.step) {
+            case Step::present:
+            case Step::presentAndRelease: {
+                if (lastFrame) cairo_surface_destroy(lastFrame);
+                lastFrame = randomFrame(action.frameWidth, action.frameHeight, random);
+                presentFrameSurface(lastFrame, action.width, action.height);
+                plain.present(lastFrame, action.width, action.height);
+                if (action.step == Step::presentAndRelease) {
+                    cairo_surface_destroy(lastFrame);
+                    lastFrame = nullptr;
+                }
+                break;
+            }
+            case Step::fillWhite:
+                fillWindowPictureWhite();
+                plain.fillWhite(640, 320);
+                break;
+            case Step::drawOnLastFrame:
+                keepWindowPictureFrom(lastFrame);
+                scribble(lastFrame);
+                break;
+        }
+        EXPECT_TRUE(shown(action.visibleHeight, nullptr) ==
+                    shown(action.visibleHeight, plain.surface))
+            << "step " << step;
+    }
+    if (lastFrame) cairo_surface_destroy(lastFrame);
+    releaseWindowPicture();
+}
+
+}  // namespace
