@@ -16,8 +16,12 @@ if ((${#harnesses[@]} == 0)); then
 fi
 
 # The game writes its files under a temporary working directory; memory is the quickest place
-# for thousands of small files and syncs.
+# for thousands of small files and syncs. libFuzzer ends without the harnesses' clean-up, so
+# their folders go into one of ours, removed at the end.
 if [[ -z "${TMPDIR:-}" && -d /dev/shm && -w /dev/shm ]]; then export TMPDIR=/dev/shm; fi
+scratch=$(mktemp -d "${TMPDIR:-/tmp}/keyfall-fuzz-run.XXXXXX")
+trap 'rm -rf "$scratch"' EXIT
+export TMPDIR=$scratch
 
 findings=$build/fuzz-findings
 logs=$build/fuzz-logs
