@@ -9,7 +9,7 @@ packages=(
   clang clang-format libclang-rt-14-dev
   libgtk-3-dev libgstreamer1.0-dev gstreamer1.0-plugins-base gstreamer1.0-plugins-good
   fonts-ipafont-gothic locales
-  xvfb xauth xdotool x11-utils imagemagick python3
+  xvfb xauth xdotool x11-utils imagemagick
   mecab mecab-ipadic-utf8
   valgrind
 )
