@@ -13,23 +13,24 @@
 
 namespace {
 
-// The bytes of a pixel in memory order are blue, green, red: one little-endian load gives
-// 0x??RRGGBB, so the mask is all the conversion needs. Elsewhere the bytes are put together.
-uint32_t pixelAt(const uint8_t* source, bool wordLoad) {
+// Converts pixels from..width of a row. The bytes of a pixel in memory order are blue, green,
+// red: one little-endian 4-byte load gives 0x??RRGGBB, so a mask is all it takes. The row's
+// last pixel is read byte by byte, so that no load reaches past the block.
+void convertRowTail(const uint8_t* source, uint32_t* target, int from, int width) {
+    const uint8_t* pixel = source + 3 * static_cast<ptrdiff_t>(from);
+    uint32_t* out = target + from;
+    uint32_t* const end = target + width;
     if constexpr (std::endian::native == std::endian::little) {
-        if (wordLoad) {
+        uint32_t* const last = end - 1;  // width is at least 1
+        for (; out < last; ++out, pixel += 3) {
             uint32_t word;
-            std::memcpy(&word, source, sizeof word);
-            return word & 0x00FFFFFF;
+            std::memcpy(&word, pixel, sizeof word);
+            *out = word & 0x00FFFFFF;
         }
     }
-    return uint32_t{source[2]} << 16 | uint32_t{source[1]} << 8 | source[0];
-}
-
-// Converts pixels from..width of a row; the last one is read byte by byte, so that the word
-// of the row's last pixel cannot reach past the block.
-void convertRowTail(const uint8_t* source, uint32_t* target, int from, int width) {
-    for (int x = from; x < width; ++x) target[x] = pixelAt(source + 3 * x, x + 1 < width);
+    for (; out < end; ++out, pixel += 3) {
+        *out = uint32_t{pixel[2]} << 16 | uint32_t{pixel[1]} << 8 | pixel[0];
+    }
 }
 
 #if KEYFALL_SSSE3_ROWS

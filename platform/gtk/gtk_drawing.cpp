@@ -44,6 +44,7 @@ struct Drawing {
     uint64_t uses = 0;
     // Surfaces of deleted frame bitmaps, oldest first. The game makes and deletes a frame of
     // the same size at every paint; taking a kept one spares a fresh zeroed 800 KB each time.
+    // Two, because the window may still show the last frame while the next one is made.
     cairo_surface_t* keptSurfaces[2] = {};
 };
 
