@@ -1,15 +1,18 @@
 // Frame costs on the GTK backend's drawing, without a display: the back buffer turned into the
-// frame bitmap, the seven texts of a game in play drawn with the real font, the frame copied
-// to the window surface and that shown on an offscreen widget surface; and the whole paint of
+// frame bitmap, the seven texts of a game in play drawn with the real font, the frame presented
+// to the window picture and that shown on an offscreen widget surface; and the whole paint of
 // the game screen on the same functions.
 #include <benchmark/benchmark.h>
+#include <cairo.h>
 
+#include <cstdio>
 #include <vector>
 
 #include "app/texts.h"
 #include "bench/bench_support.h"
 #include "bench/gtk_window_stand_in.h"
 #include "game/game_state.h"
+#include "platform/gtk/frame_pixels.h"
 #include "render/dib.h"
 #include "render/game_screen.h"
 
@@ -98,6 +101,42 @@ void gtkSevenTexts(benchmark::State& state) {
     deleteBitmap(frame);
 }
 BENCHMARK(gtkSevenTexts)->Name("gtk/seven_texts");
+
+// The same seven texts while the score changes at every frame: one layout made anew each time.
+void gtkSevenTextsScoreChanging(benchmark::State& state) {
+    const std::vector<PlacedText>& texts = gameInPlay();
+    DeviceContext paintDC = beginPaint(nullptr);
+    BitmapHandle frame = createFrameBitmap(paintDC, game.backBuffer.header, game.backBuffer.bits);
+    BitmapHandle replaced = selectBitmap(game.memoryDC, frame);
+    setTransparentText(game.memoryDC);
+    char score[16];
+    int points = 0;
+    for (auto _ : state) {
+        std::snprintf(score, sizeof score, "%d", ++points);
+        for (const PlacedText& t : texts) {
+            setTextColour(game.memoryDC, t.colour);
+            drawText(game.memoryDC, t.x, t.y, t.text == game.scoreLabel ? score : t.text);
+        }
+    }
+    selectBitmap(game.memoryDC, replaced);
+    deleteBitmap(frame);
+}
+BENCHMARK(gtkSevenTextsScoreChanging)->Name("gtk/seven_texts_score_changing");
+
+// The frame conversion without SSSE3, as on a processor that lacks it.
+void gtkFrameRowsPortable(benchmark::State& state) {
+    gameInPlay();
+    cairo_surface_t* surface = cairo_image_surface_create(CAIRO_FORMAT_RGB24, 640, 320);
+    for (auto _ : state) {
+        cairo_surface_flush(surface);
+        convertFrameRows(game.backBuffer.bits, 640, 320, cairo_image_surface_get_data(surface),
+                         cairo_image_surface_get_stride(surface), RowConversion::portable);
+        cairo_surface_mark_dirty(surface);
+        benchmark::ClobberMemory();
+    }
+    cairo_surface_destroy(surface);
+}
+BENCHMARK(gtkFrameRowsPortable)->Name("gtk/frame_rows_portable");
 
 void gtkPresent(benchmark::State& state) {
     gameInPlay();
