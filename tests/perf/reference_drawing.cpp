@@ -31,6 +31,9 @@ int gameBalloonWidth(const char* text, DeviceContext dc, BalloonKind kind) {
 
 void referenceBlitKeyed(DibImage& dst, const DibImage& src, int x, int y, int sx, int sy, int w,
                         int h) {
+    // The blit as written: every source pixel of the walk, one at a time, each destination
+    // pixel tested on its own. Only the walk is bounded to the stored pixels, so a rectangle
+    // far larger than its picture still ends.
     if (!dst.bits || !dst.header || !src.bits || !src.header) return;
     const int64_t dstWidth = dst.header->biWidth;
     const int64_t dstHeight = dst.header->biHeight;
@@ -38,31 +41,22 @@ void referenceBlitKeyed(DibImage& dst, const DibImage& src, int x, int y, int sx
     const int64_t srcHeight = src.header->biHeight;
     const int64_t ex = int64_t{sx} + w;
     const int64_t ey = int64_t{sy} + h;
-    int64_t firstColumn = sx, endColumn = ex, firstRow = sy, endRow = ey;
-    int64_t originColumn = sx, originRow = sy;
-    if (sx < 0 || sy < 0 || ex < 0 || ey < 0) {
-        firstColumn = 0;
-        endColumn = srcWidth4;
-        firstRow = 0;
-        endRow = roundUpTo4(srcHeight);
-        originColumn = 0;
-        originRow = 0;
-    }
-    firstColumn = std::max({firstColumn, int64_t{0}, originColumn - x});
-    endColumn = std::min({endColumn, srcWidth4, originColumn - x + dstWidth});
-    firstRow = std::max({firstRow, int64_t{0}, originRow - y});
-    endRow = std::min({endRow, srcHeight, originRow - y + dstHeight});
-    if (firstColumn >= endColumn || firstRow >= endRow) return;
+    const bool wholeImage = sx < 0 || sy < 0 || ex < 0 || ey < 0;
+    const int64_t firstColumn = wholeImage ? 0 : sx;
+    const int64_t firstRow = wholeImage ? 0 : sy;
+    const int64_t endColumn = std::min(wholeImage ? srcWidth4 : ex, srcWidth4);
+    const int64_t endRow = std::min(wholeImage ? roundUpTo4(srcHeight) : ey, srcHeight);
     for (int64_t r = firstRow; r < endRow; ++r) {
-        const uint8_t* source = src.bits + (r * srcWidth4 + firstColumn) * 3;
-        uint8_t* target =
-            dst.bits + ((y + r - originRow) * dstWidth + x + firstColumn - originColumn) * 3;
-        for (int64_t c = firstColumn; c < endColumn; ++c, source += 3, target += 3) {
-            if (source[0] | source[1] | source[2]) {
-                target[0] = source[0];
-                target[1] = source[1];
-                target[2] = source[2];
-            }
+        for (int64_t c = firstColumn; c < endColumn; ++c) {
+            const int64_t X = int64_t{x} + c - firstColumn;
+            const int64_t Y = int64_t{y} + r - firstRow;
+            if (X < 0 || X >= dstWidth || Y < 0 || Y >= dstHeight) continue;
+            const uint8_t* source = src.bits + (r * srcWidth4 + c) * 3;
+            if ((source[0] | source[1] | source[2]) == 0) continue;
+            uint8_t* target = dst.bits + (Y * dstWidth + X) * 3;
+            target[0] = source[0];
+            target[1] = source[1];
+            target[2] = source[2];
         }
     }
 }
