@@ -6,3 +6,6 @@
 // Time stamps of the combo timing are milliseconds from here on; the instance is kept for
 // the platform calls that want it.
 void startUp(InstanceHandle instance);
+
+// The window class name, code page 932; the window's title is the same text.
+const char* mainWindowClassName();

@@ -3,25 +3,23 @@
 #include <initializer_list>
 
 #include "app/menu.h"
+#include "base/game_state.h"
 #include "game/flow.h"
-#include "game/game_state.h"
 #include "game/items.h"
 #include "game/judge.h"
 #include "platform/platform.h"
-#include "render/dib.h"
+#include "ranking/ranking_file.h"
+#include "render/frame.h"
 #include "render/game_screen.h"
 #include "render/ranking_screen.h"
 
 namespace {
 
-constexpr unsigned firstItemKey = 0x70;  // F1
-constexpr unsigned lastItemKey = 0x75;   // F6
-
 void setMenuCheck(WindowHandle window, int flag, unsigned commandId) {
     setMenuItemChecked(window, commandId, flag == 1 ? 1 : 0);
 }
 
-// Touches GameState: memoryDC, layout, images, backBuffer, difficulty, font.
+// Game state: memoryDC, layout, images, backBuffer, difficulty, font.
 void createSequence(WindowHandle window) {
     game.memoryDC = createMemoryContext(window);
     loadLayout();
@@ -33,7 +31,7 @@ void createSequence(WindowHandle window) {
     selectFont(game.memoryDC, game.font);
 }
 
-// Touches GameState: font (the images are released by releaseImages).
+// Game state: font (the images are released by releaseImages).
 void closeSequence(WindowHandle window) {
     killTimer(window, 0);
     releaseImages();
@@ -53,7 +51,7 @@ void checkDifficulty(WindowHandle window, unsigned checkedCommand, int difficult
     selectDifficulty(difficulty);
 }
 
-// Touches GameState: rankingShown.
+// Game state: rankingShown.
 void menuCommand(WindowHandle window, unsigned command) {
     switch (command) {
         case cmdStart: startCountdown(); break;
@@ -83,7 +81,18 @@ void timerTick(WindowHandle window, unsigned timer) {
     }
 }
 
-// Reads GameState: rankingShown, playing.
+// Game state: reads rankingShown. The ranking screen shows the file as it is now, so it is
+// read at every paint.
+void paintScreen(WindowHandle window) {
+    if (game.rankingShown == 0) paintGameScreen(window);
+    if (game.rankingShown == 1) {
+        readRanking(game.rankingText[0], game.rankingText[1], game.rankingText[2],
+                    game.rankingText[3], game.rankingText[4]);
+        paintRankingScreen(window);
+    }
+}
+
+// Game state: reads rankingShown, playing.
 void greyMenuItems(WindowHandle window) {
     int enabled = (game.rankingShown == 1 || game.playing == 1) ? 0 : 1;
     for (unsigned command : {cmdStart, cmdEasy, cmdNormal, cmdHard}) {
@@ -94,20 +103,17 @@ void greyMenuItems(WindowHandle window) {
 
 }  // namespace
 
-// Touches GameState: mainWindow on every message, the rest through the operations it calls.
+// Game state: mainWindow on every message, the rest through the operations it calls.
 intptr_t windowProcedure(WindowHandle window, uint32_t message, uintptr_t wParam, intptr_t lParam) {
     game.mainWindow = window;
     switch (message) {
         case msgCreate: createSequence(window); return 0;
         case msgDestroy: postQuitMessage(0); return 0;
-        case msgPaint:
-            if (game.rankingShown == 0) paintGameScreen(window);
-            if (game.rankingShown == 1) paintRankingScreen(window);
-            return 0;
+        case msgPaint: paintScreen(window); return 0;
         case msgClose: closeSequence(window); return 0;
         case msgKeyDown: {
             unsigned key = static_cast<unsigned>(wParam & 0xFFFF);
-            if (key >= firstItemKey && key <= lastItemKey) useItem(key);
+            if (key >= keyF1 && key <= keyF6) useItem(key);
             return 0;
         }
         case msgChar: onTypedChar(static_cast<unsigned char>(wParam & 0xFF)); return 0;

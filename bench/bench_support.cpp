@@ -10,20 +10,11 @@
 #include <string>
 #include <vector>
 
-#include "game/game_state.h"
-#include "render/dib.h"
+#include "base/game_state.h"
+#include "render/frame.h"
 #include "render/game_screen.h"
 
 void enterSourceTree() { std::filesystem::current_path(KEYFALL_SOURCE_DIR); }
-
-std::filesystem::path makeScratchFolder(const char* name) {
-    std::filesystem::path folder =
-        std::filesystem::temp_directory_path() /
-        (std::string("keyfall-bench-") + name + "-" + std::to_string(::getpid()));
-    std::filesystem::remove_all(folder);
-    std::filesystem::create_directories(folder / "Date");
-    return folder;
-}
 
 void createScreenObjects(WindowHandle window) {
     game.memoryDC = createMemoryContext(window);

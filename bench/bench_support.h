@@ -13,10 +13,6 @@ constexpr size_t frameBytes = size_t{640} * 320 * 3;
 // Makes the source tree (with the shipped Date folder) the working directory.
 void enterSourceTree();
 
-// A fresh folder under the temporary directory with an empty Date folder; the caller may
-// enter it. Its name carries the process id.
-std::filesystem::path makeScratchFolder(const char* name);
-
 // The procedure of a bench window: at creation it makes what the game's window makes (memory
 // context, layout, images, game font); paints paint the game screen.
 intptr_t benchWindowProcedure(WindowHandle window, uint32_t message, uintptr_t wParam,
@@ -24,6 +20,6 @@ intptr_t benchWindowProcedure(WindowHandle window, uint32_t message, uintptr_t w
 
 // Creation without a window system loop: the memory context, layout, images and game font.
 void createScreenObjects(WindowHandle window);
-// Touches GameState: everything a frame of a game in play shows: a full gauge, all five
+// Game state: everything a frame of a game in play shows: a full gauge, all five
 // items, three balloons with a long word half typed, and the status line.
 void setGameInPlay();

@@ -2,12 +2,12 @@
 // the balloons on their own, and the whole game screen of a game in play.
 #include <benchmark/benchmark.h>
 
+#include "backends/headless/headless.h"
+#include "base/game_state.h"
 #include "bench/bench_support.h"
-#include "game/game_state.h"
-#include "platform/headless/headless.h"
 #include "render/balloon.h"
-#include "render/dib.h"
 #include "render/game_screen.h"
+#include "render/keyed_blit.h"
 
 namespace {
 

@@ -8,12 +8,12 @@
 #include <cstdio>
 #include <vector>
 
-#include "app/texts.h"
+#include "backends/gtk/frame_pixels.h"
+#include "base/game_state.h"
+#include "base/texts.h"
 #include "bench/bench_support.h"
 #include "bench/gtk_window_stand_in.h"
-#include "game/game_state.h"
-#include "platform/gtk/frame_pixels.h"
-#include "render/dib.h"
+#include "render/frame.h"
 #include "render/game_screen.h"
 
 namespace {
@@ -59,7 +59,7 @@ void gtkFramePart(benchmark::State& state) {
     DeviceContext paintDC = beginPaint(nullptr);
     for (auto _ : state) {
         BitmapHandle frame =
-            createFrameBitmap(paintDC, game.backBuffer.header, game.backBuffer.bits);
+            createFrameBitmap(paintDC, frameWidth, frameHeight, game.backBuffer.bits);
         BitmapHandle replaced = selectBitmap(game.memoryDC, frame);
         setTransparentText(game.memoryDC);
         for (const PlacedText& t : texts) {
@@ -79,7 +79,7 @@ void gtkFrameBitmapOnly(benchmark::State& state) {
     DeviceContext paintDC = beginPaint(nullptr);
     for (auto _ : state) {
         BitmapHandle frame =
-            createFrameBitmap(paintDC, game.backBuffer.header, game.backBuffer.bits);
+            createFrameBitmap(paintDC, frameWidth, frameHeight, game.backBuffer.bits);
         deleteBitmap(frame);
     }
 }
@@ -88,7 +88,7 @@ BENCHMARK(gtkFrameBitmapOnly)->Name("gtk/frame_bitmap");
 void gtkSevenTexts(benchmark::State& state) {
     const std::vector<PlacedText>& texts = gameInPlay();
     DeviceContext paintDC = beginPaint(nullptr);
-    BitmapHandle frame = createFrameBitmap(paintDC, game.backBuffer.header, game.backBuffer.bits);
+    BitmapHandle frame = createFrameBitmap(paintDC, frameWidth, frameHeight, game.backBuffer.bits);
     BitmapHandle replaced = selectBitmap(game.memoryDC, frame);
     setTransparentText(game.memoryDC);
     for (auto _ : state) {
@@ -106,7 +106,7 @@ BENCHMARK(gtkSevenTexts)->Name("gtk/seven_texts");
 void gtkSevenTextsScoreChanging(benchmark::State& state) {
     const std::vector<PlacedText>& texts = gameInPlay();
     DeviceContext paintDC = beginPaint(nullptr);
-    BitmapHandle frame = createFrameBitmap(paintDC, game.backBuffer.header, game.backBuffer.bits);
+    BitmapHandle frame = createFrameBitmap(paintDC, frameWidth, frameHeight, game.backBuffer.bits);
     BitmapHandle replaced = selectBitmap(game.memoryDC, frame);
     setTransparentText(game.memoryDC);
     char score[16];
@@ -141,7 +141,7 @@ BENCHMARK(gtkFrameRowsPortable)->Name("gtk/frame_rows_portable");
 void gtkPresent(benchmark::State& state) {
     gameInPlay();
     DeviceContext paintDC = beginPaint(nullptr);
-    BitmapHandle frame = createFrameBitmap(paintDC, game.backBuffer.header, game.backBuffer.bits);
+    BitmapHandle frame = createFrameBitmap(paintDC, frameWidth, frameHeight, game.backBuffer.bits);
     BitmapHandle replaced = selectBitmap(game.memoryDC, frame);
     for (auto _ : state) {
         copyFrameToWindow(paintDC, game.memoryDC, 640, 320);

@@ -4,8 +4,8 @@
 // here onto an offscreen surface that stands in for the widget.
 #include "bench/gtk_window_stand_in.h"
 
-#include "platform/gtk/gtk_objects.h"
-#include "platform/gtk/window_picture.h"
+#include "backends/gtk/gtk_objects.h"
+#include "backends/gtk/window_picture.h"
 
 namespace {
 

@@ -8,10 +8,11 @@
 #include <random>
 #include <string>
 
+#include "backends/headless/headless.h"
+#include "base/crt_random.h"
+#include "base/game_state.h"
 #include "bench/bench_support.h"
-#include "game/crt_random.h"
-#include "game/game_state.h"
-#include "platform/headless/headless.h"
+#include "tests/support/scratch_folder.h"
 #include "words/words_file.h"
 
 namespace {
@@ -69,18 +70,10 @@ BENCHMARK(shippedList)->Name("pickWord/shipped_list_hard");
 
 void generatedLongList(benchmark::State& state) {
     // Written once and removed when the process ends.
-    struct ScratchList {
-        std::filesystem::path folder = makeScratchFolder("words");
-        ScratchList() {
-            std::ofstream(folder / "Date" / "Words.txt", std::ios::binary) << generatedList();
-        }
-        ~ScratchList() {
-            std::error_code ignored;
-            std::filesystem::remove_all(folder, ignored);
-        }
-    };
-    static const ScratchList list;
-    std::filesystem::current_path(list.folder);
+    static const ScratchFolder list{"bench-words", ScratchFolder::Enter::no};
+    static const bool written = (list.write("Date/Words.txt", generatedList()), true);
+    (void)written;
+    std::filesystem::current_path(list.path());
     prepareDraws(Hard);
     drawWords(state);
     enterSourceTree();

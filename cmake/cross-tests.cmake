@@ -4,11 +4,7 @@
 set(KEYFALL_GTEST_SOURCE /usr/src/googletest CACHE PATH "GoogleTest sources for cross builds")
 set(INSTALL_GTEST OFF CACHE BOOL "" FORCE)
 set(BUILD_GMOCK ON CACHE BOOL "" FORCE)
-# GoogleTest is not held to the project's warning flags.
-get_directory_property(keyfall_saved_options COMPILE_OPTIONS)
-set_directory_properties(PROPERTIES COMPILE_OPTIONS "")
 add_subdirectory(${KEYFALL_GTEST_SOURCE} ${CMAKE_BINARY_DIR}/googletest EXCLUDE_FROM_ALL)
-set_directory_properties(PROPERTIES COMPILE_OPTIONS "${keyfall_saved_options}")
 
 # Wine keeps its configuration in the build folder, set up once before the first test; its
 # first start takes a while. No .NET, no browser engine and no sound driver: tests need none.
@@ -16,7 +12,7 @@ set(KEYFALL_WINE_ENVIRONMENT
     "WINEPREFIX=${CMAKE_BINARY_DIR}/wineprefix;WINEDEBUG=-all"
     "WINEDLLOVERRIDES=mscoree,mshtml,winealsa.drv,winepulse.drv=")
 if(CMAKE_CROSSCOMPILING_EMULATOR)
-  add_test(NAME wine_prefix COMMAND ${CMAKE_SOURCE_DIR}/tests/windows/wine-prefix.sh)
+  add_test(NAME wine_prefix COMMAND ${PROJECT_SOURCE_DIR}/tests/windows/wine-prefix.sh)
   set_tests_properties(wine_prefix PROPERTIES FIXTURES_SETUP wine_prefix
                        ENVIRONMENT "${KEYFALL_WINE_ENVIRONMENT}" TIMEOUT 300)
 endif()

@@ -6,10 +6,10 @@
 #include <memory>
 #include <string>
 
-#include "app/cp932.h"
-#include "app/data_path.h"
+#include "backends/native_path.h"
+#include "base/cp932.h"
+#include "base/data_path.h"
 #include "fuzz/fuzz_support.h"
-#include "platform/native_path.h"
 
 namespace {
 

@@ -7,10 +7,12 @@
 #include <cstring>
 #include <vector>
 
-#include "app/data_path.h"
+#include "base/data_path.h"
+#include "base/game_state.h"
 #include "fuzz/fuzz_support.h"
-#include "game/game_state.h"
-#include "render/dib.h"
+#include "render/bitmap_file.h"
+#include "render/frame.h"
+#include "render/keyed_blit.h"
 
 namespace {
 

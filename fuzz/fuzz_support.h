@@ -2,15 +2,14 @@
 // byte for byte, and a check that stops the run loudly.
 #pragma once
 
-#include <unistd.h>
-
 #include <cstdio>
 #include <cstdlib>
 #include <cstring>
 #include <filesystem>
 #include <string>
 
-#include "platform/headless/headless.h"
+#include "backends/headless/headless.h"
+#include "tests/support/scratch_folder.h"
 
 // A failed check is a finding: libFuzzer keeps the input that led here.
 #define FUZZ_CHECK(condition)                                                                  \
@@ -24,21 +23,11 @@
 // A fresh temporary folder holding Date/Image, removed at exit. The game resolves every data
 // path from the working directory, so this is where its files go while an input runs.
 inline const std::filesystem::path& fuzzWorkingDirectory() {
-    static const std::filesystem::path root = [] {
-        std::string pattern = (std::filesystem::temp_directory_path() / "keyfall-fuzz-XXXXXX");
-        if (!::mkdtemp(pattern.data())) {
-            std::perror("keyfall fuzz: mkdtemp");
-            std::abort();
-        }
-        std::filesystem::path made = pattern;
-        std::filesystem::create_directories(made / "Date" / "Image");
-        std::atexit([] {
-            std::error_code ignored;
-            std::filesystem::remove_all(fuzzWorkingDirectory(), ignored);
-        });
-        return made;
-    }();
-    return root;
+    static const ScratchFolder folder{"fuzz", ScratchFolder::Enter::no};
+    static const bool images =
+        std::filesystem::create_directories(folder.path() / "Date" / "Image");
+    (void)images;
+    return folder.path();
 }
 
 // Holds the working directory in the fuzz folder for one input and goes back afterwards, so

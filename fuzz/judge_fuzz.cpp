@@ -5,10 +5,10 @@
 #include <cstdint>
 #include <cstring>
 
+#include "backends/headless/headless.h"
+#include "base/game_state.h"
 #include "fuzz/fuzz_support.h"
-#include "game/game_state.h"
 #include "game/judge.h"
-#include "platform/headless/headless.h"
 #include "words/words_file.h"
 
 namespace {

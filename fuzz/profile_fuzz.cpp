@@ -9,10 +9,10 @@
 #include <cstring>
 #include <string>
 
-#include "app/data_path.h"
+#include "base/data_path.h"
+#include "base/game_state.h"
+#include "base/profile_file.h"
 #include "fuzz/fuzz_support.h"
-#include "game/game_state.h"
-#include "ranking/profile_file.h"
 #include "ranking/ranking_file.h"
 #include "render/game_screen.h"
 

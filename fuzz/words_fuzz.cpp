@@ -8,10 +8,10 @@
 #include <string>
 #include <vector>
 
-#include "app/texts.h"
+#include "base/crt_random.h"
+#include "base/game_state.h"
+#include "base/texts.h"
 #include "fuzz/fuzz_support.h"
-#include "game/crt_random.h"
-#include "game/game_state.h"
 #include "words/words_file.h"
 
 namespace {

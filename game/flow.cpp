@@ -4,10 +4,10 @@
 #include <cstdio>
 #include <cstring>
 
-#include "app/data_path.h"
-#include "app/texts.h"
-#include "game/crt_random.h"
-#include "game/game_state.h"
+#include "base/crt_random.h"
+#include "base/data_path.h"
+#include "base/game_state.h"
+#include "base/texts.h"
 #include "platform/platform.h"
 #include "ranking/ranking_file.h"
 #include "words/words_file.h"
@@ -125,10 +125,7 @@ void nextWord() {
     game.romajiLength = 0;
     // The list is opened and closed again for every word.
     bool picked = openWordsFile() && pickWord();
-    if (game.wordsFile) {
-        std::fclose(game.wordsFile);
-        game.wordsFile = nullptr;
-    }
+    closeWordsFile();
     game.scrollDisplay = 0;
     game.scrollRomaji = 0;
     game.scrollTyped = 0;

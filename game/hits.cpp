@@ -6,7 +6,7 @@
 #include <cstdlib>
 #include <cstring>
 
-#include "game/game_state.h"
+#include "base/game_state.h"
 #include "platform/platform.h"
 
 namespace {
@@ -49,12 +49,16 @@ int comboTimer() {
     if (difference <= comboWindowMs) return 1;
 
     if (game.combo > game.maxCombo) game.maxCombo = game.combo;
-    game.comboShifted10 = 0;
-    game.comboShifted100 = 0;
-    game.comboLabelX = 520;
-    game.comboLabelY = 280;
+    resetComboLabel();
     game.combo = 0;
     return 0;
+}
+
+void resetComboLabel() {
+    game.comboShifted10 = 0;
+    game.comboShifted100 = 0;
+    game.comboLabelX = comboLabelHomeX;
+    game.comboLabelY = comboLabelHomeY;
 }
 
 // Game state: typedText, hits, cursor or romajiLength, combo, score, comboLabel,

@@ -1,14 +1,8 @@
 // The five items: F1 TimeStop, F2 Bomb, F3 Half, F4 Miss, F5 Power; F6 gives all five back.
 #include "game/items.h"
 
+#include "base/game_state.h"
 #include "game/flow.h"
-#include "game/game_state.h"
-
-namespace {
-
-enum : unsigned { keyF1 = 0x70, keyF2, keyF3, keyF4, keyF5, keyF6 };
-
-}  // namespace
 
 // Game state: itemHeld, the effect flags; Bomb and Half go through the quota of the flow.
 // Handled in every state of play, auto-repeats included.

@@ -3,8 +3,8 @@
 
 #include <cstdio>
 
+#include "base/game_state.h"
 #include "game/flow.h"
-#include "game/game_state.h"
 #include "game/hits.h"
 
 namespace {
@@ -28,10 +28,7 @@ void missKey() {
     }
     game.combo = 0;
     std::snprintf(game.comboLabel, sizeof game.comboLabel, "%d", game.combo);
-    game.comboShifted10 = 0;
-    game.comboShifted100 = 0;
-    game.comboLabelX = 520;
-    game.comboLabelY = 280;
+    resetComboLabel();
 }
 
 }  // namespace

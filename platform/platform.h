@@ -37,24 +37,15 @@ enum : uint32_t {
 // The portable window procedure (app/). A backend calls it for every message of the window.
 intptr_t windowProcedure(WindowHandle window, uint32_t message, uintptr_t wParam, intptr_t lParam);
 
-// A 24-bit bottom-up bitmap header laid out as in the file (40 bytes, no padding), read in
-// place from a file block; packed so that it may sit at any address.
-#pragma pack(push, 1)
-struct BitmapInfoHeader {
-    uint32_t biSize;
-    int32_t biWidth;
-    int32_t biHeight;
-    uint16_t biPlanes;
-    uint16_t biBitCount;
-    uint32_t biCompression;
-    uint32_t biSizeImage;
-    int32_t biXPelsPerMeter;
-    int32_t biYPelsPerMeter;
-    uint32_t biClrUsed;
-    uint32_t biClrImportant;
-};
-#pragma pack(pop)
-static_assert(sizeof(BitmapInfoHeader) == 40, "bitmap header must match the file layout");
+// The frame every screen is composed in, shown at the top left of the client area.
+constexpr int frameWidth = 640;
+constexpr int frameHeight = 320;
+
+// Virtual-key codes of the function keys the game hears (items F1 to F5, F6 gives all back).
+enum : unsigned { keyF1 = 0x70, keyF2, keyF3, keyF4, keyF5, keyF6 };
+
+// The character set number of createFont for Shift_JIS.
+constexpr int shiftJisCharSet = 128;
 
 // --- Window and messages -----------------------------------------------------------------
 
@@ -79,7 +70,7 @@ void killTimer(WindowHandle window, unsigned id);
 
 // Asks for one msgPaint of the whole client area, without erasing; requests coalesce.
 void invalidateWindow(WindowHandle window);
-// Fills the 640 x 320 area at the top left of the client area white, at once.
+// Fills the frameWidth x frameHeight area at the top left of the client area white, at once.
 void fillWindowWhite(WindowHandle window);
 // Starts the paint of a msgPaint; the context serves the frame bitmap and the present.
 DeviceContext beginPaint(WindowHandle window);
@@ -87,9 +78,9 @@ DeviceContext beginPaint(WindowHandle window);
 void endPaint(WindowHandle window, DeviceContext paintDC);
 // Creates the one memory context compatible with the window; it lives to process end.
 DeviceContext createMemoryContext(WindowHandle window);
-// Makes a device bitmap from a bottom-up 24-bit block described by header (copied now).
-BitmapHandle createFrameBitmap(DeviceContext paintDC, const BitmapInfoHeader* header,
-                               const uint8_t* bits);
+// Makes a device bitmap of width x height pixels from bits: 24-bit rows, bottom row first,
+// each row padded to a multiple of 4 bytes (copied now). Null when the size is not sane.
+BitmapHandle createFrameBitmap(DeviceContext paintDC, int width, int height, const uint8_t* bits);
 // Selects bitmap into the memory context and returns the one it replaces (may be null).
 BitmapHandle selectBitmap(DeviceContext memoryDC, BitmapHandle bitmap);
 // Releases a bitmap that is no longer selected.

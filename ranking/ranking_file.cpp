@@ -5,10 +5,10 @@
 #include <cstdio>
 #include <string>
 
-#include "app/data_path.h"
-#include "game/game_state.h"
-#include "ranking/profile_file.h"
-#include "ranking/profile_text.h"
+#include "base/data_path.h"
+#include "base/game_state.h"
+#include "base/profile_file.h"
+#include "base/profile_text.h"
 
 namespace {
 
@@ -40,8 +40,8 @@ int entryNumber(const char* text) {
 
 }  // namespace
 
+// Game state: reads difficulty. One read of the file serves all five keys.
 void readRanking(char* rank1, char* rank2, char* rank3, char* rank4, char* rank5) {
-    // Reads game.difficulty. One read of the file serves all five keys.
     char path[dataPathSize];
     resolveDataPath(path, rankingPath);
     std::string text;
@@ -52,8 +52,8 @@ void readRanking(char* rank1, char* rank2, char* rank3, char* rank4, char* rank5
     }
 }
 
+// Game state: reads difficulty; writes rankingText, the table as it was.
 void insertRanking(int score) {
-    // Reads game.difficulty; fills game.rankingText with the table as it was.
     char path[dataPathSize];
     resolveDataPath(path, rankingPath);
     auto& old = game.rankingText;

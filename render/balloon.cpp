@@ -4,7 +4,7 @@
 #include <algorithm>
 #include <cstdint>
 
-#include "render/dib.h"
+#include "render/keyed_blit.h"
 
 namespace {
 
@@ -30,7 +30,7 @@ void slices(DibImage& dst, const DibImage& frame, int64_t left, int64_t from, in
     }
 }
 
-// Touches GameState: the scroll flag of kind. Returns the balloon's width.
+// Game state: the scroll flag of kind. Returns the balloon's width.
 int gameBalloonWidth(const char* text, DeviceContext dc, int64_t x, BalloonKind kind) {
     const int typedWidth = measureText(dc, game.typedText);
     switch (kind) {

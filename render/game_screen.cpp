@@ -6,11 +6,12 @@
 #include <cstdint>
 #include <cstdio>
 
-#include "app/data_path.h"
-#include "app/texts.h"
-#include "ranking/profile_file.h"
+#include "base/data_path.h"
+#include "base/profile_file.h"
+#include "base/texts.h"
 #include "render/balloon.h"
-#include "render/dib.h"
+#include "render/frame.h"
+#include "render/keyed_blit.h"
 
 namespace {
 
@@ -48,7 +49,7 @@ uint32_t effectColour(int active, int ticks) {
     return magenta;
 }
 
-// Touches GameState: comboLabelX, comboShifted10, comboShifted100. Only a paint
+// Game state: comboLabelX, comboShifted10, comboShifted100. Only a paint
 // that sees the combo at exactly 10 or 100 moves the label, once per flag.
 void shiftComboLabel() {
     if (game.combo == 10 && game.comboShifted10 == 0) {
@@ -60,8 +61,9 @@ void shiftComboLabel() {
     }
 }
 
-// Touches GameState: everything paintGameScreen does while a game runs.
-void drawGameFrame(DeviceContext paintDC) {
+// Game state: everything paintGameScreen does while a game runs. Returns the frame bitmap
+// the texts were drawn on.
+PaintFrame drawGameFrame(DeviceContext paintDC) {
     const Layout& layout = game.layout;
     drawTimeGauge(game.backBuffer, game.imgTime, 50, 300);
     for (int k = 0; k < itemKindCount; ++k) {
@@ -77,7 +79,7 @@ void drawGameFrame(DeviceContext paintDC) {
                 game.imgFrame);
     drawBalloon(game.romajiText, game.memoryDC, layout.TPosX, layout.TPosY, Typed, game.backBuffer,
                 game.imgFrame);
-    selectFrameBitmap(paintDC);
+    const PaintFrame frame = selectFrameBitmap(paintDC);
 
     DeviceContext dc = game.memoryDC;
     setTextColour(dc, effectColour(game.powerActive, game.powerTicks));
@@ -98,6 +100,7 @@ void drawGameFrame(DeviceContext paintDC) {
     shiftComboLabel();
     setTextColour(dc, effectColour(game.missGuardActive, game.missGuardTicks));
     drawText(dc, game.comboLabelX, game.comboLabelY, game.comboLabel);
+    return frame;
 }
 
 }  // namespace
@@ -132,23 +135,24 @@ void loadLayout() {
     if (layout.IPosX > lastItemX) layout.IPosX = lastItemX;
 }
 
-FontHandle createGameFont() { return createFont(30, 128, textFontFace); }
+FontHandle createGameFont() { return createFont(30, shiftJisCharSet, textFontFace); }
 
 void paintGameScreen(WindowHandle window) {
     DeviceContext paintDC = beginPaint(window);
     drawBackground(game.backBuffer, game.imgMainBack);
     setTransparentText(game.memoryDC);
+    PaintFrame frame;
     if (game.playing == 1) {
-        drawGameFrame(paintDC);
+        frame = drawGameFrame(paintDC);
     } else {
-        selectFrameBitmap(paintDC);
+        frame = selectFrameBitmap(paintDC);
         if (game.countdownState == 0) {
             setTextColour(game.memoryDC, black);
             drawText(game.memoryDC, 320, 120, game.countdownLabel);
         }
     }
     setTextColour(game.memoryDC, black);
-    presentFrame(window, paintDC, 320);
+    presentFrame(window, paintDC, frame, frameHeight);
 }
 
 void drawTimeGauge(DibImage& dest, const DibImage& strip, int x, int row) {

@@ -1,19 +1,19 @@
 // The game screen: the layout file, the game font and the paint of every game frame.
 #pragma once
 
-#include "game/game_state.h"
+#include "base/game_state.h"
 #include "platform/platform.h"
 
-// Touches GameState: layout. Reads section "POSS" of Game.ini once, converted and clamped.
+// Game state: layout. Reads section "POSS" of Game.ini once, converted and clamped.
 void loadLayout();
 // A new game font (30 pixels, Shift_JIS, the Gothic face), owned by the caller.
 FontHandle createGameFont();
-// Touches GameState: refillLabel, scoreLabel, comboLabelX, comboShifted10, comboShifted100,
+// Game state: refillLabel, scoreLabel, comboLabelX, comboShifted10, comboShifted100,
 // the scroll flags (through the balloons); reads the rest of what the screen shows.
 void paintGameScreen(WindowHandle window);
-// Reads GameState: timeGauge. One column per gauge pixel, in bands of 59 strip columns.
+// Game state: reads timeGauge. One column per gauge pixel, in bands of 59 strip columns.
 void drawTimeGauge(DibImage& dest, const DibImage& strip, int x, int row);
-// Reads GameState: itemHeld, layout. The icon of each held item inside its box.
+// Game state: reads itemHeld, layout. The icon of each held item inside its box.
 void drawItemIcons(DibImage& dest, const DibImage& timeStop, const DibImage& bomb,
                    const DibImage& half, const DibImage& miss, const DibImage& power);
 // The x of a word text of width pixels centred near centreX, pushed in from the edges.

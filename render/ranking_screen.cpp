@@ -3,15 +3,16 @@
 
 #include <cstdio>
 
-#include "game/game_state.h"
-#include "ranking/ranking_file.h"
+#include "base/game_state.h"
 #include "render/balloon.h"
-#include "render/dib.h"
+#include "render/frame.h"
 #include "render/game_screen.h"
+#include "render/keyed_blit.h"
 
 namespace {
 
 constexpr int entries = 5;
+constexpr int rankingPresentRows = 480;
 
 // "1." to "5." and an entry of at most 79 bytes.
 constexpr size_t labelSize = 2 + sizeof game.rankingText[0];
@@ -26,7 +27,7 @@ void formatLabel(char* label, int i) {
     std::snprintf(label, labelSize, "%c.%.79s", static_cast<char>('1' + i), game.rankingText[i]);
 }
 
-// Touches GameState: font. The font it replaces is deleted once it is no longer
+// Game state: font. The font it replaces is deleted once it is no longer
 // selected, so a screen repainted for an hour holds one font, as one paint does.
 void replaceFont() {
     FontHandle previous = game.font;
@@ -40,8 +41,6 @@ void replaceFont() {
 void paintRankingScreen(WindowHandle window) {
     DeviceContext paintDC = beginPaint(window);
     drawBackground(game.backBuffer, game.imgRankingBack);
-    readRanking(game.rankingText[0], game.rankingText[1], game.rankingText[2], game.rankingText[3],
-                game.rankingText[4]);
     setTransparentText(game.memoryDC);
     replaceFont();
 
@@ -54,12 +53,13 @@ void paintRankingScreen(WindowHandle window) {
         drawBalloon(label, game.memoryDC, centreX(i), balloonRow(i), Ranking, game.backBuffer,
                     game.imgFrame);
     }
-    selectFrameBitmap(paintDC);
+    const PaintFrame frame = selectFrameBitmap(paintDC);
 
     setTextColour(game.memoryDC, 0);
     for (int i = 0; i < entries; ++i) {
         formatLabel(label, i);
         drawText(game.memoryDC, centreX(i) - firstWidth / 2, textLine(i), label);
     }
-    presentFrame(window, paintDC, 480);
+    // The screen has always presented 480 rows; the frame has 320 of them to show.
+    presentFrame(window, paintDC, frame, rankingPresentRows);
 }

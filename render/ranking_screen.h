@@ -3,6 +3,6 @@
 
 #include "platform/platform.h"
 
-// Touches GameState: rankingText (read afresh from the ranking file), font (replaced by a new
-// game font; the old one is deleted), the back buffer.
+// Game state: reads rankingText, which the caller has just read from the ranking file;
+// writes font (replaced by a new game font; the old one is deleted) and the back buffer.
 void paintRankingScreen(WindowHandle window);

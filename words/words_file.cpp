@@ -6,10 +6,10 @@
 #include <cstring>
 #include <limits>
 
-#include "app/data_path.h"
-#include "app/texts.h"
-#include "game/crt_random.h"
-#include "game/game_state.h"
+#include "base/crt_random.h"
+#include "base/data_path.h"
+#include "base/game_state.h"
+#include "base/texts.h"
 #include "platform/platform.h"
 #include "words/record_reader.h"
 
@@ -124,8 +124,8 @@ void splitWord(const char* record) {
 
 }  // namespace
 
+// Game state: wordsFile; reads mainWindow, the owner of its message.
 bool openWordsFile() {
-    // Touches game.wordsFile; shows its message over game.mainWindow.
     char path[dataPathSize];
     resolveDataPath(path, wordsPath);
     game.wordsFile = openDataFile(path, "rb");
@@ -142,8 +142,8 @@ void closeWordsFile() {
     game.wordsFile = nullptr;
 }
 
+// Game state: wordsLineCount and the three header lines; reads difficulty.
 bool indexWordStream(std::FILE* file) {
-    // Writes game.wordsLineCount and the three header lines; reads game.difficulty.
     bool foundEasy = false, foundNormal = false, foundHard = false;
     // Sections are known only at the end (a header may come again), so note every record
     // that could be drawn and is a word.
@@ -184,8 +184,9 @@ bool indexWordSections() {
     return drawable;
 }
 
+// Game state: reads wordsFile, difficulty and the index; writes displayText, romajiText,
+// romajiLength.
 bool pickWord() {
-    // Reads game.wordsFile, game.difficulty and the index; writes the word's three fields.
     if (!game.wordsFile) return false;
     Section s = currentSection();
     if (firstCandidate(s) > lastCandidate(s)) {

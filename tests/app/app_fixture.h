@@ -2,15 +2,15 @@
 #pragma once
 
 #include <gtest/gtest.h>
-#include <unistd.h>
 
 #include <filesystem>
-#include <fstream>
+#include <memory>
 #include <string>
 
 #include "app/entry.h"
-#include "game/game_state.h"
-#include "platform/headless/headless.h"
+#include "backends/headless/headless.h"
+#include "base/game_state.h"
+#include "tests/support/scratch_folder.h"
 
 class AppTest : public ::testing::Test {
 protected:
@@ -21,17 +21,13 @@ protected:
         "\x82\xb5\x82\xf1\x82\xa9\x82\xf1\x82\xb9\x82\xf1,shinkannsenn\r\n";
 
     void SetUp() override {
-        previous = std::filesystem::current_path();
-        root = std::filesystem::temp_directory_path() /
-               ("keyfall-app-" + std::to_string(::getpid()) + "-" +
-                ::testing::UnitTest::GetInstance()->current_test_info()->name());
-        std::filesystem::remove_all(root);
+        scratch = std::make_unique<ScratchFolder>("app");
+        root = scratch->path();
         std::filesystem::create_directories(root / "Date" / "Image");
         writeFile("Date/Words.txt", wordList);
         writeFile("Date/Game.ini",
                   "[POSS]\r\nNPosX=314\r\nNPosY=60\r\nAPosX=314\r\nAPosY=110\r\n"
                   "TPosX=314\r\nTPosY=160\r\nIPosX=220\r\nIPosY=220\r\n");
-        std::filesystem::current_path(root);
         headlessReset();
         game = GameState{};
         startUp(nullptr);
@@ -44,20 +40,16 @@ protected:
             headlessSend(msgClose, 0, 0);
             headlessPump();
         }
-        std::filesystem::current_path(previous);
-        std::filesystem::remove_all(root);
+        scratch.reset();
         headlessReset();
     }
 
     void writeFile(const std::string& relative, const std::string& content) {
-        std::ofstream(root / relative, std::ios::binary) << content;
+        scratch->write(relative, content);
     }
 
-    std::string readFile(const std::string& relative) {
-        std::ifstream in(root / relative, std::ios::binary);
-        return std::string(std::istreambuf_iterator<char>(in), {});
-    }
+    std::string readFile(const std::string& relative) { return scratch->read(relative); }
 
-    std::filesystem::path previous;
+    std::unique_ptr<ScratchFolder> scratch;
     std::filesystem::path root;
 };

@@ -5,7 +5,7 @@
 #include <string>
 
 #include "app/menu.h"
-#include "app/texts.h"
+#include "base/texts.h"
 #include "tests/app/app_fixture.h"
 
 namespace {

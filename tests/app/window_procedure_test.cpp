@@ -3,7 +3,7 @@
 #include <vector>
 
 #include "app/menu.h"
-#include "app/texts.h"
+#include "base/texts.h"
 #include "tests/app/app_fixture.h"
 
 namespace {

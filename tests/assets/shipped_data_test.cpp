@@ -11,8 +11,8 @@
 #include <string>
 #include <vector>
 
-#include "game/game_state.h"
-#include "render/dib.h"
+#include "base/game_state.h"
+#include "render/frame.h"
 #include "render/game_screen.h"
 
 namespace {

@@ -1,14 +1,9 @@
-// resolveDataPath's doubling walk, and how a resolved path names a file on POSIX.
+// resolveDataPath's doubling walk.
 #include <gtest/gtest.h>
-#include <unistd.h>
 
-#include <filesystem>
-#include <fstream>
 #include <string>
 
-#include "app/data_path.h"
-#include "platform/native_path.h"
-#include "platform/platform.h"
+#include "base/data_path.h"
 
 namespace {
 
@@ -63,44 +58,4 @@ TEST(ResolveDataPath, RefusesAPathThatDoesNotFit) {
     EXPECT_EQ(std::string(dest).size(), 1023u);
     std::string over(1023 - 5, 'b');
     EXPECT_FALSE(resolveDataPathFrom(dest, over.c_str(), "\\Date"));
-}
-
-class NativePathTest : public ::testing::Test {
-protected:
-    void SetUp() override {
-        previous = std::filesystem::current_path();
-        root =
-            std::filesystem::temp_directory_path() / ("keyfall-path-" + std::to_string(::getpid()));
-        std::filesystem::remove_all(root);
-        std::filesystem::create_directories(root / "Date" / "Image");
-        std::ofstream(root / "Date" / "Words.txt") << "x";
-        std::filesystem::current_path(root);
-    }
-    void TearDown() override {
-        std::filesystem::current_path(previous);
-        std::filesystem::remove_all(root);
-    }
-    std::filesystem::path previous;
-    std::filesystem::path root;
-};
-
-TEST_F(NativePathTest, MatchesComponentsWithoutCaseBelowTheWorkingDirectory) {
-    char resolved[dataPathSize];
-    ASSERT_TRUE(resolveDataPath(resolved, "\\date\\words.TXT"));
-    EXPECT_EQ(nativePath(resolved), (root / "Date" / "Words.txt").string());
-
-    // A file that does not exist yet is named as written, inside the folder found.
-    ASSERT_TRUE(resolveDataPath(resolved, "\\date\\RankingDate.ini"));
-    EXPECT_EQ(nativePath(resolved), (root / "Date" / "RankingDate.ini").string());
-
-    ASSERT_TRUE(resolveDataPath(resolved, "\\Date\\Words.txt"));
-    std::FILE* file = openDataFile(resolved, "rb");
-    ASSERT_NE(file, nullptr);
-    EXPECT_EQ(std::fgetc(file), 'x');
-    std::fclose(file);
-
-    // A folder is never opened as a data file; an empty (refused) path opens nothing.
-    ASSERT_TRUE(resolveDataPath(resolved, "\\Date\\Image"));
-    EXPECT_EQ(openDataFile(resolved, "rb"), nullptr);
-    EXPECT_EQ(openDataFile("", "rb"), nullptr);
 }

@@ -1,8 +1,8 @@
 // The project's own C runtime generator and the record's start-up values.
 #include <gtest/gtest.h>
 
-#include "game/crt_random.h"
-#include "game/game_state.h"
+#include "base/crt_random.h"
+#include "base/game_state.h"
 
 TEST(CrtRandom, MatchesTheClassicSequence) {
     crtSrand(1);

@@ -7,7 +7,7 @@
 #include <string>
 #include <vector>
 
-#include "app/texts.h"
+#include "base/texts.h"
 #include "game_test_support.h"
 #include "ranking/ranking_file.h"
 
@@ -158,7 +158,7 @@ TEST_F(Flow, GameOverRecordsTheScoreFirstAndReportsTheBestComboSinceStartUp) {
         EXPECT_EQ(caption, textScoreCaption);
         results.push_back(text);
         // The ranking is already on disk when the player sees the result.
-        EXPECT_TRUE(scratch.rankingExists());
+        EXPECT_TRUE(scratch.exists("Date/RankingDate.ini"));
         char ranks[5][80] = {};
         readRanking(ranks[0], ranks[1], ranks[2], ranks[3], ranks[4]);
         EXPECT_EQ(std::string(ranks[0]), std::to_string(firstScore));
@@ -276,9 +276,9 @@ TEST_F(Flow, NoWordsAtStartCallsTheGameOff) {
         SCOPED_TRACE(c.message);
         headlessClearEvents();
         if (c.words) {
-            scratch.writeWords(c.words);
+            scratch.write("Date/Words.txt", c.words);
         } else {
-            scratch.removeWords();
+            scratch.remove("Date/Words.txt");
         }
         headlessSetMessageBoxHandler(
             [&](const std::string&, const std::string&) { headlessAdvance(c.boxOpenMs); });
@@ -299,7 +299,7 @@ TEST_F(Flow, NoWordsAtStartCallsTheGameOff) {
         EXPECT_FALSE(headlessTimerRunning(2));
         EXPECT_EQ(game.wordsToRefill, 11) << "no word was counted";
         EXPECT_EQ(game.timeGauge, 531.0) << "ticks under the message do not drain the next game";
-        EXPECT_FALSE(scratch.rankingExists());
+        EXPECT_FALSE(scratch.exists("Date/RankingDate.ini"));
     }
 }
 
@@ -309,7 +309,7 @@ TEST_F(Flow, WordsGoneMidGameEndTheGameWithItsScore) {
     typeWord(100);
     int score = game.score;
     ASSERT_GT(score, 0);
-    scratch.removeWords();
+    scratch.remove("Date/Words.txt");
     typeWord(100);
     std::vector<HeadlessEvent> boxes = eventsOf(HeadlessEventKind::messageBox);
     ASSERT_EQ(boxes.size(), 2u);
@@ -318,7 +318,7 @@ TEST_F(Flow, WordsGoneMidGameEndTheGameWithItsScore) {
     EXPECT_EQ(game.playing, 0);
     EXPECT_EQ(game.wordsFile, nullptr);
     EXPECT_FALSE(headlessTimerRunning(1));
-    EXPECT_TRUE(scratch.rankingExists());
+    EXPECT_TRUE(scratch.exists("Date/RankingDate.ini"));
     // No further word is asked for.
     headlessAdvance(130000);
     EXPECT_EQ(eventsOf(HeadlessEventKind::messageBox).size(), 2u);
@@ -327,7 +327,7 @@ TEST_F(Flow, WordsGoneMidGameEndTheGameWithItsScore) {
 TEST_F(Flow, GaugeRunningOutUnderTheWordsMessageEndsTheGameOnce) {
     startGame();
     typeWord(100);
-    scratch.removeWords();
+    scratch.remove("Date/Words.txt");
     headlessSetMessageBoxHandler([&](const std::string& caption, const std::string&) {
         if (caption == textErrorCaption) headlessAdvance(130000);
     });

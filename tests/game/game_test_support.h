@@ -11,11 +11,12 @@
 #include <string>
 #include <vector>
 
+#include "backends/headless/headless.h"
+#include "base/game_state.h"
 #include "game/flow.h"
-#include "game/game_state.h"
 #include "game/items.h"
 #include "game/judge.h"
-#include "platform/headless/headless.h"
+#include "tests/support/scratch_folder.h"
 
 // Easy words have no romaji alternatives, so typing them letter by letter takes one key per
 // letter. Display texts: いぬ, ねこ, かめ / さくら / しんかんせん, こんにちは.
@@ -67,41 +68,6 @@ inline intptr_t testWindowProcedure(WindowHandle window, uint32_t message, uintp
     return 0;
 }
 
-// A fresh temporary working directory holding an empty Date folder; the previous working
-// directory comes back when it goes.
-class ScratchDirectory {
-public:
-    ScratchDirectory() {
-        previous_ = std::filesystem::current_path();
-        // Named by process and serial number: mkdtemp does not exist on Windows.
-        static int serial = 0;
-        path_ = std::filesystem::temp_directory_path() /
-                ("keyfall-game-" + std::to_string(::getpid()) + "-" + std::to_string(++serial));
-        std::filesystem::remove_all(path_);
-        std::filesystem::create_directories(path_ / "Date");
-        std::filesystem::current_path(path_);
-    }
-    ~ScratchDirectory() {
-        std::filesystem::current_path(previous_);
-        std::error_code ignored;
-        std::filesystem::remove_all(path_, ignored);
-    }
-    ScratchDirectory(const ScratchDirectory&) = delete;
-    ScratchDirectory& operator=(const ScratchDirectory&) = delete;
-
-    void writeWords(const std::string& bytes) {
-        std::ofstream(path_ / "Date" / "Words.txt", std::ios::binary) << bytes;
-    }
-    void removeWords() { std::filesystem::remove(path_ / "Date" / "Words.txt"); }
-    bool rankingExists() const {
-        return std::filesystem::exists(path_ / "Date" / "RankingDate.ini");
-    }
-
-private:
-    std::filesystem::path previous_;
-    std::filesystem::path path_;
-};
-
 // A fresh machine, a fresh record and the test window, in a scratch directory with the
 // standard word list.
 class GameScenario : public ::testing::Test {
@@ -111,7 +77,7 @@ protected:
         game = GameState{};
         game.lastHitTime.type = timeMs;
         testWindowLog = TestWindowLog{};
-        scratch.writeWords(standardWords);
+        scratch.write("Date/Words.txt", standardWords);
         window = headlessCreateWindow(testWindowProcedure);
         game.mainWindow = window;
         headlessSetCalendarTime(1700000000);
@@ -155,6 +121,6 @@ protected:
         return count;
     }
 
-    ScratchDirectory scratch;
+    ScratchFolder scratch{"game"};
     WindowHandle window = nullptr;
 };

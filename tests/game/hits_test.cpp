@@ -5,10 +5,10 @@
 #include <cstring>
 #include <string>
 
-#include "game/game_state.h"
+#include "backends/headless/headless.h"
+#include "base/game_state.h"
 #include "game/hits.h"
 #include "game/judge.h"
-#include "platform/headless/headless.h"
 
 namespace {
 

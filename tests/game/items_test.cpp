@@ -3,7 +3,7 @@
 
 #include <cstring>
 
-#include "game/crt_random.h"
+#include "base/crt_random.h"
 #include "game_test_support.h"
 
 namespace {
@@ -57,7 +57,7 @@ TEST_F(Items, AllFiveAtOnceAfterF6) {
 }
 
 TEST_F(Items, BombWithNoGameCountsTheQuotaOnly) {
-    scratch.removeWords();  // no word is chosen, so the list is never opened
+    scratch.remove("Date/Words.txt");  // no word is chosen, so the list is never opened
     std::strcpy(game.romajiText, "left");
     pressKey(F2);
     EXPECT_EQ(game.itemHeld[Bomb], 0);

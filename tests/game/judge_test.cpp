@@ -5,9 +5,9 @@
 #include <string>
 #include <string_view>
 
-#include "game/game_state.h"
+#include "backends/headless/headless.h"
+#include "base/game_state.h"
 #include "game/judge.h"
-#include "platform/headless/headless.h"
 
 using namespace std::string_literals;
 

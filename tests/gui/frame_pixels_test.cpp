@@ -6,8 +6,8 @@
 #include <random>
 #include <vector>
 
-#include "platform/gtk/frame_pixels.h"
-#include "platform/gtk/gtk_objects.h"
+#include "backends/gtk/frame_pixels.h"
+#include "backends/gtk/gtk_objects.h"
 
 namespace {
 
@@ -73,10 +73,6 @@ TEST(FrameRows, OnePassGivesThePlainConversionsBytes) {
     }
 }
 
-BitmapInfoHeader headerOf(int width, int height) {
-    return BitmapInfoHeader{40, width, height, 1, 24, 0, 0, 0, 0, 0, 0};
-}
-
 std::vector<uint32_t> surfacePixels(cairo_surface_t* surface) {
     cairo_surface_flush(surface);
     const int width = cairo_image_surface_get_width(surface);
@@ -93,32 +89,30 @@ std::vector<uint32_t> surfacePixels(cairo_surface_t* surface) {
 
 TEST(FrameBitmap, TakesTheSurfaceOfADeletedFrameOnlyWhenNothingElseHoldsIt) {
     std::mt19937 random(7);
-    const BitmapInfoHeader header = headerOf(640, 320);
     const std::vector<uint8_t> first = randomBlock(640, 320, random);
     const std::vector<uint8_t> second = randomBlock(640, 320, random);
     const std::vector<uint8_t> third = randomBlock(640, 320, random);
 
-    BitmapHandle a = createFrameBitmap(nullptr, &header, first.data());
+    BitmapHandle a = createFrameBitmap(nullptr, 640, 320, first.data());
     cairo_surface_t* firstSurface = a->surface;
     deleteBitmap(a);
     // The next frame of that size is drawn into the kept surface, every pixel of it new.
-    BitmapHandle b = createFrameBitmap(nullptr, &header, second.data());
+    BitmapHandle b = createFrameBitmap(nullptr, 640, 320, second.data());
     EXPECT_EQ(b->surface, firstSurface);
     EXPECT_EQ(surfacePixels(b->surface), plainConversion(second, 640, 320));
 
     // A surface someone still shows is left alone: the next frame gets another one.
     cairo_surface_t* shown = cairo_surface_reference(b->surface);
     deleteBitmap(b);
-    BitmapHandle c = createFrameBitmap(nullptr, &header, third.data());
+    BitmapHandle c = createFrameBitmap(nullptr, 640, 320, third.data());
     EXPECT_NE(c->surface, shown);
     EXPECT_EQ(surfacePixels(c->surface), plainConversion(third, 640, 320));
     EXPECT_EQ(surfacePixels(shown), plainConversion(second, 640, 320));
     cairo_surface_destroy(shown);
 
     // Another size never gets a kept surface of the wrong size.
-    const BitmapInfoHeader small = headerOf(17, 3);
     const std::vector<uint8_t> smallBlock = randomBlock(17, 3, random);
-    BitmapHandle d = createFrameBitmap(nullptr, &small, smallBlock.data());
+    BitmapHandle d = createFrameBitmap(nullptr, 17, 3, smallBlock.data());
     EXPECT_EQ(cairo_image_surface_get_width(d->surface), 17);
     EXPECT_EQ(surfacePixels(d->surface), plainConversion(smallBlock, 17, 3));
     deleteBitmap(c);

@@ -7,9 +7,9 @@
 #include <string>
 #include <vector>
 
-#include "app/texts.h"
-#include "platform/gtk/cp932_utf8.h"
-#include "platform/gtk/gtk_objects.h"
+#include "backends/gtk/cp932_utf8.h"
+#include "backends/gtk/gtk_objects.h"
+#include "base/texts.h"
 
 namespace {
 
@@ -99,10 +99,6 @@ std::vector<uint8_t> solidBlock(int width, int height, uint8_t blue, uint8_t gre
     return block;
 }
 
-BitmapInfoHeader headerOf(int width, int height) {
-    return BitmapInfoHeader{40, width, height, 1, 24, 0, 0, 0, 0, 0, 0};
-}
-
 uint32_t pixelAt(BitmapHandle bitmap, int x, int y) {
     cairo_surface_flush(bitmap->surface);
     const unsigned char* data = cairo_image_surface_get_data(bitmap->surface);
@@ -119,25 +115,19 @@ TEST(FrameBitmap, TurnsTheBottomUpBlockIntoAPictureTopDown) {
     block[32 + 12] = 0;  // top row, last pixel: red
     block[32 + 13] = 0;
     block[32 + 14] = 0xFF;
-    BitmapInfoHeader header = headerOf(5, 3);
-    BitmapHandle bitmap = createFrameBitmap(nullptr, &header, block.data());
+    BitmapHandle bitmap = createFrameBitmap(nullptr, 5, 3, block.data());
+    ASSERT_NE(bitmap, nullptr);
     ASSERT_NE(bitmap->surface, nullptr);
     EXPECT_EQ(pixelAt(bitmap, 0, 2), 0x0000FFu);
     EXPECT_EQ(pixelAt(bitmap, 4, 0), 0xFF0000u);
     EXPECT_EQ(pixelAt(bitmap, 2, 1), 0x102030u);
     deleteBitmap(bitmap);
 
-    // Headers that do not describe a 24-bit bottom-up block make an empty bitmap.
-    for (BitmapInfoHeader bad : {headerOf(0, 3), headerOf(5, -3), headerOf(5000, 3)}) {
-        BitmapHandle empty = createFrameBitmap(nullptr, &bad, block.data());
-        EXPECT_EQ(empty->surface, nullptr);
-        deleteBitmap(empty);
+    // Sizes that do not describe a picture make no bitmap.
+    for (auto [width, height] : {std::pair{0, 3}, {5, -3}, {5000, 3}}) {
+        EXPECT_EQ(createFrameBitmap(nullptr, width, height, block.data()), nullptr) << width;
     }
-    BitmapInfoHeader paletted = headerOf(5, 3);
-    paletted.biBitCount = 8;
-    BitmapHandle empty = createFrameBitmap(nullptr, &paletted, block.data());
-    EXPECT_EQ(empty->surface, nullptr);
-    deleteBitmap(empty);
+    EXPECT_EQ(createFrameBitmap(nullptr, 5, 3, nullptr), nullptr);
 }
 
 struct InkCount {
@@ -170,8 +160,7 @@ InkCount countInk(BitmapHandle bitmap, uint32_t background, uint32_t ink, int x0
 
 TEST(FrameText, DrawsInTheColourInsideItsCellTransparentOrOpaque) {
     std::vector<uint8_t> block = solidBlock(200, 100, 0x40, 0x80, 0x20);
-    BitmapInfoHeader header = headerOf(200, 100);
-    BitmapHandle bitmap = createFrameBitmap(nullptr, &header, block.data());
+    BitmapHandle bitmap = createFrameBitmap(nullptr, 200, 100, block.data());
     FontHandle font = createFont(30, 128, textFontFace);
     const uint32_t green = 0x208040;
 
@@ -189,7 +178,7 @@ TEST(FrameText, DrawsInTheColourInsideItsCellTransparentOrOpaque) {
 
     // Opaque text (a context's default) fills its cell white behind black letters.
     std::vector<uint8_t> again = solidBlock(200, 100, 0x40, 0x80, 0x20);
-    BitmapHandle second = createFrameBitmap(nullptr, &header, again.data());
+    BitmapHandle second = createFrameBitmap(nullptr, 200, 100, again.data());
     NativeDC opaque;
     opaque.memory = true;
     selectBitmap(&opaque, second);
@@ -210,8 +199,7 @@ TEST(MemoryContext, RefusesToDeleteWhatIsSelected) {
     DeviceContext dc = createMemoryContext(nullptr);
     EXPECT_EQ(createMemoryContext(nullptr), dc);
     std::vector<uint8_t> block = solidBlock(4, 4, 1, 2, 3);
-    BitmapInfoHeader header = headerOf(4, 4);
-    BitmapHandle bitmap = createFrameBitmap(nullptr, &header, block.data());
+    BitmapHandle bitmap = createFrameBitmap(nullptr, 4, 4, block.data());
     BitmapHandle previous = selectBitmap(dc, bitmap);
     deleteBitmap(bitmap);  // refused: still selected, still usable
     EXPECT_EQ(pixelAt(bitmap, 0, 0), 0x030201u);

@@ -7,11 +7,11 @@
 #include <string>
 #include <vector>
 
-#include "app/texts.h"
-#include "platform/gtk/cp932_utf8.h"
-#include "platform/gtk/game_font.h"
-#include "platform/gtk/gtk_drawing.h"
-#include "platform/gtk/gtk_objects.h"
+#include "backends/gtk/cp932_utf8.h"
+#include "backends/gtk/game_font.h"
+#include "backends/gtk/gtk_drawing.h"
+#include "backends/gtk/gtk_objects.h"
+#include "base/texts.h"
 
 namespace {
 
@@ -72,8 +72,7 @@ Fresh freshLayout(FontHandle font, const char* text) {
 // The same through the backend: measured, then drawn on a frame bitmap of its own.
 Fresh throughBackend(DeviceContext dc, const char* text) {
     std::vector<uint8_t> grey(size_t{canvasWidth} * 3 * canvasHeight, 0x80);
-    const BitmapInfoHeader header{40, canvasWidth, canvasHeight, 1, 24, 0, 0, 0, 0, 0, 0};
-    BitmapHandle bitmap = createFrameBitmap(nullptr, &header, grey.data());
+    BitmapHandle bitmap = createFrameBitmap(nullptr, canvasWidth, canvasHeight, grey.data());
     paintGrey(bitmap->surface);  // exactly cairo's grey, as the fresh canvas has
     BitmapHandle previous = selectBitmap(dc, bitmap);
     Fresh drawn;

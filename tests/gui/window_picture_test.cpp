@@ -1,5 +1,5 @@
 // What the window shows, checked against the plain model of GDI's: every present copies the
-// frame into a 640 x 480 window surface at once, whatever is done to the frame afterwards.
+// frame into a 640 x 320 window surface at once, whatever is done to the frame afterwards.
 #include <gtest/gtest.h>
 
 #include <algorithm>
@@ -7,7 +7,7 @@
 #include <random>
 #include <vector>
 
-#include "platform/gtk/window_picture.h"
+#include "backends/gtk/window_picture.h"
 
 namespace {
 
@@ -29,8 +29,8 @@ struct PlainWindow {
     cairo_surface_t* surface = nullptr;
 
     PlainWindow() {
-        surface = cairo_image_surface_create(CAIRO_FORMAT_RGB24, 640, 480);
-        fillWhite(640, 480);
+        surface = cairo_image_surface_create(CAIRO_FORMAT_RGB24, 640, 320);
+        fillWhite(640, 320);
     }
     ~PlainWindow() { cairo_surface_destroy(surface); }
 
@@ -43,7 +43,7 @@ struct PlainWindow {
     }
     void present(cairo_surface_t* frame, int width, int height) {
         const int columns = std::min({width, cairo_image_surface_get_width(frame), 640});
-        const int rows = std::min({height, cairo_image_surface_get_height(frame), 480});
+        const int rows = std::min({height, cairo_image_surface_get_height(frame), 320});
         if (columns <= 0 || rows <= 0) return;
         cairo_t* cr = cairo_create(surface);
         cairo_set_operator(cr, CAIRO_OPERATOR_SOURCE);
@@ -107,7 +107,7 @@ TEST(WindowPicture, ShowsWhatCopyingEveryPresentWouldShow) {
         {Step::drawOnLastFrame, 0, 0, 0, 0, 320},  // the window keeps the frame as presented
         {Step::present, 640, 320, 640, 320, 320},
         {Step::fillWhite, 0, 0, 0, 0, 320},        // the ranking screen's white
-        {Step::present, 640, 320, 640, 480, 400},  // the ranking screen's present of 480 rows
+        {Step::present, 640, 320, 640, 480, 400},  // more rows asked for than the frame has
         {Step::present, 100, 50, 640, 320, 320},   // a small frame over the last one
         {Step::present, 640, 320, 640, 200, 320},  // part of a frame only
         {Step::presentAndRelease, 640, 320, 640, 320, 320},

@@ -7,9 +7,9 @@
 #include <cstring>
 #include <string>
 
-#include "game/game_state.h"
-#include "platform/headless/headless.h"
-#include "tests/words/scratch_directory.h"
+#include "backends/headless/headless.h"
+#include "base/game_state.h"
+#include "tests/support/scratch_folder.h"
 
 namespace {
 
@@ -33,7 +33,7 @@ protected:
     std::string file() const { return scratch.read("Date/RankingDate.ini"); }
     void writeFile(const std::string& text) const { scratch.write("Date/RankingDate.ini", text); }
 
-    ScratchDirectory scratch;
+    ScratchFolder scratch;
 };
 
 std::string easyTable(const Table& t) {

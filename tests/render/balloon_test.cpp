@@ -3,7 +3,7 @@
 
 #include <string>
 
-#include "platform/headless/headless.h"
+#include "backends/headless/headless.h"
 #include "render/balloon.h"
 #include "tests/render/render_support.h"
 

@@ -7,7 +7,8 @@
 #include <string>
 #include <vector>
 
-#include "render/dib.h"
+#include "render/bitmap_file.h"
+#include "render/frame.h"
 #include "tests/render/render_support.h"
 
 namespace {
@@ -165,9 +166,9 @@ TEST(LoadImages, LoadsTheTenPicturesInOrderIntoTheirFieldsBesideAFixedBackBuffer
     }
 
     // A wrong MainBack cannot resize the back buffer; the others land in their own fields.
-    writeFile(scratch.imageFolder() / "MainBack.bmp", TestImage(320, 240, {1, 1, 1}).fileBytes());
+    writeFile(imageFolderOf(scratch) / "MainBack.bmp", TestImage(320, 240, {1, 1, 1}).fileBytes());
     for (int i = 1; i < 10; ++i) {
-        writeFile(scratch.imageFolder() / files[i],
+        writeFile(imageFolderOf(scratch) / files[i],
                   TestImage(4, 4, {static_cast<uint8_t>(i), 0, 0}).fileBytes());
     }
     ::testing::internal::CaptureStderr();

@@ -4,7 +4,7 @@
 #include <string>
 #include <vector>
 
-#include "render/dib.h"
+#include "render/keyed_blit.h"
 #include "tests/render/render_support.h"
 
 namespace {

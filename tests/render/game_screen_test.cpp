@@ -5,8 +5,8 @@
 #include <string>
 #include <vector>
 
-#include "app/texts.h"
-#include "render/dib.h"
+#include "base/texts.h"
+#include "render/frame.h"
 #include "render/game_screen.h"
 #include "tests/render/screen_fixture.h"
 

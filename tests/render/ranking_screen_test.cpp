@@ -4,7 +4,7 @@
 #include <string>
 #include <vector>
 
-#include "render/dib.h"
+#include "render/frame.h"
 #include "tests/render/screen_fixture.h"
 
 namespace {

@@ -92,27 +92,8 @@ void writeFile(const std::filesystem::path& path, const std::string& text) {
     out << text;
 }
 
-ScratchFolder::ScratchFolder() {
-    previous = std::filesystem::current_path();
-    // A name no other test process has taken: create_directory refuses an existing one.
-    std::mt19937_64 random{std::random_device{}()};
-    for (int attempt = 0; attempt < 100 && folder.empty(); ++attempt) {
-        std::filesystem::path candidate =
-            std::filesystem::temp_directory_path() / ("keyfall-render-" + std::to_string(random()));
-        if (std::filesystem::create_directory(candidate)) folder = candidate;
-    }
-    EXPECT_FALSE(folder.empty());
-    std::filesystem::current_path(folder);
-}
-
-ScratchFolder::~ScratchFolder() {
-    std::filesystem::current_path(previous);
-    std::error_code ignored;
-    std::filesystem::remove_all(folder, ignored);
-}
-
-std::filesystem::path ScratchFolder::imageFolder() const {
-    std::filesystem::path images = folder / "Date" / "Image";
+std::filesystem::path imageFolderOf(const ScratchFolder& scratch) {
+    std::filesystem::path images = scratch.path() / "Date" / "Image";
     std::filesystem::create_directories(images);
     return images;
 }

@@ -7,7 +7,8 @@
 #include <string>
 #include <vector>
 
-#include "game/game_state.h"
+#include "base/game_state.h"
+#include "tests/support/scratch_folder.h"
 
 struct Pixel {
     uint8_t blue = 0;
@@ -45,18 +46,5 @@ std::string sliceRuns(const std::function<Pixel(int column)>& pixelAt);
 void writeFile(const std::filesystem::path& path, const std::vector<uint8_t>& bytes);
 void writeFile(const std::filesystem::path& path, const std::string& text);
 
-// A fresh folder that is the working directory while the object lives.
-class ScratchFolder {
-public:
-    ScratchFolder();
-    ~ScratchFolder();
-    ScratchFolder(const ScratchFolder&) = delete;
-    ScratchFolder& operator=(const ScratchFolder&) = delete;
-    const std::filesystem::path& path() const { return folder; }
-    // Date/Image below the folder, created on first use.
-    std::filesystem::path imageFolder() const;
-
-private:
-    std::filesystem::path folder;
-    std::filesystem::path previous;
-};
+// Date/Image below the scratch folder, created on first use.
+std::filesystem::path imageFolderOf(const ScratchFolder& scratch);

@@ -1,7 +1,8 @@
 // A headless window whose procedure creates, paints and releases what the screens use.
 #include "tests/render/screen_fixture.h"
 
-#include "render/dib.h"
+#include "ranking/ranking_file.h"
+#include "render/frame.h"
 #include "render/game_screen.h"
 #include "render/ranking_screen.h"
 
@@ -18,6 +19,8 @@ intptr_t screenProcedure(WindowHandle window, uint32_t message, uintptr_t, intpt
             break;
         case msgPaint:
             if (game.rankingShown == 1) {
+                readRanking(game.rankingText[0], game.rankingText[1], game.rankingText[2],
+                            game.rankingText[3], game.rankingText[4]);
                 paintRankingScreen(window);
             } else {
                 paintGameScreen(window);
@@ -43,7 +46,7 @@ void ScreenTest::TearDown() {
 }
 
 void ScreenTest::writeImages() {
-    const std::filesystem::path folder = scratch.imageFolder();
+    const std::filesystem::path folder = imageFolderOf(scratch);
     TestImage mainBack(640, 320);
     for (int r = 0; r < 200; ++r) {
         for (int c = 0; c < 640; ++c) mainBack.set(c, r, backGrey);

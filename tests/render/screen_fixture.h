@@ -4,7 +4,7 @@
 
 #include <gtest/gtest.h>
 
-#include "platform/headless/headless.h"
+#include "backends/headless/headless.h"
 #include "tests/render/render_support.h"
 
 // MainBack is grey below row 200 and pure black from there up; Time's column c is

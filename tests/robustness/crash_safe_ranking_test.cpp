@@ -18,9 +18,9 @@
 
 #include <gtest/gtest.h>
 
-#include "game/game_state.h"
+#include "base/game_state.h"
 #include "ranking/ranking_file.h"
-#include "tests/robustness/scratch_folder.h"
+#include "tests/support/scratch_folder.h"
 
 namespace {
 
@@ -154,7 +154,7 @@ TEST(CrashSafeRanking, AKillAtAnyMomentLeavesTheTableBeforeOrAfterTheEntry) {
     ::waitpid(writer.pid, &status, 0);
     EXPECT_TRUE(WIFEXITED(status) && WEXITSTATUS(status) == 0);
     EXPECT_EQ(tableOnDisk(), tableAfter(entered + 3));
-    EXPECT_FALSE(std::filesystem::exists(folder.root / "Date" / "RankingDate.ini.tmp"));
+    EXPECT_FALSE(std::filesystem::exists(folder.path() / "Date" / "RankingDate.ini.tmp"));
     std::printf(
         "%d kills, %d inside an entry (%d of them after the new table was in place), %ld "
         "scores entered\n",
@@ -227,7 +227,7 @@ TEST(CrashSafeRanking, AFileOrFolderThatCannotBeWrittenKeepsTheTable) {
         SCOPED_TRACE(c.name);
         ScratchFolder folder;
         folder.write("Date/RankingDate.ini", table);
-        c.prepare(folder.root / "Date");
+        c.prepare(folder.path() / "Date");
         if (!enterScoreInChild(c.unprivileged)) {
             GTEST_SKIP() << "running as root, whom permission bits do not stop, and no "
                             "unprivileged user can work in the scratch folder here";

@@ -13,10 +13,10 @@
 
 #include "app/entry.h"
 #include "app/menu.h"
-#include "game/game_state.h"
-#include "platform/headless/headless.h"
+#include "backends/headless/headless.h"
+#include "base/game_state.h"
 #include "platform/platform.h"
-#include "tests/robustness/scratch_folder.h"
+#include "tests/support/scratch_folder.h"
 
 namespace {
 
@@ -27,9 +27,6 @@ constexpr uint64_t simulatedMs = 6 * 60 * 1000;
 #else
 constexpr uint64_t simulatedMs = 60 * 60 * 1000;
 #endif
-
-constexpr unsigned keyF5 = 0x74;
-constexpr unsigned keyF6 = 0x75;
 
 long residentKilobytes() {
     std::ifstream statm("/proc/self/statm");
@@ -47,10 +44,11 @@ void send(uint32_t message, uintptr_t wParam) {
 
 TEST(LongRun, GamesAndRankingScreensForAnHourHoldWhatOnePaintNeeds) {
     ScratchFolder folder;
-    std::filesystem::copy(std::filesystem::path(KEYFALL_SOURCE_DIR) / "Date", folder.root / "Date",
+    std::filesystem::copy(std::filesystem::path(KEYFALL_SOURCE_DIR) / "Date",
+                          folder.path() / "Date",
                           std::filesystem::copy_options::recursive |
                               std::filesystem::copy_options::overwrite_existing);
-    std::filesystem::remove(folder.root / "Date" / "RankingDate.ini");
+    std::filesystem::remove(folder.path() / "Date" / "RankingDate.ini");
     headlessReset();
     game = GameState{};
     startUp(nullptr);

@@ -9,7 +9,7 @@
 #include <cstdlib>
 #include <cstring>
 
-#include "game/game_state.h"
+#include "base/game_state.h"
 #include "ranking/ranking_file.h"
 
 namespace {

@@ -7,7 +7,7 @@
 #include <cstring>
 #include <string>
 
-#include "app/data_path.h"
+#include "base/data_path.h"
 #include "platform/platform.h"
 
 namespace {

@@ -7,7 +7,7 @@
 #include <vector>
 
 #include "app/menu.h"
-#include "platform/win32/wide.h"
+#include "backends/win32/wide.h"
 
 namespace {
 

@@ -3,7 +3,7 @@
 
 #include <string>
 
-#include "platform/win32/wide.h"
+#include "backends/win32/wide.h"
 
 TEST(WideTest, TextsConvertFromCodePage932) {
     struct Case {

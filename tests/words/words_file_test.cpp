@@ -11,11 +11,11 @@
 #include <string>
 #include <vector>
 
-#include "app/texts.h"
-#include "game/crt_random.h"
-#include "game/game_state.h"
-#include "platform/headless/headless.h"
-#include "tests/words/scratch_directory.h"
+#include "backends/headless/headless.h"
+#include "base/crt_random.h"
+#include "base/game_state.h"
+#include "base/texts.h"
+#include "tests/support/scratch_folder.h"
 
 namespace {
 
@@ -96,7 +96,7 @@ protected:
         return texts;
     }
 
-    ScratchDirectory scratch;
+    ScratchFolder scratch;
 };
 
 }  // namespace
@@ -316,7 +316,7 @@ TEST_F(WordsFileTest, MissingWordListShowsItsMessageAndTouchesNoStream) {
     EXPECT_EQ(boxTexts(), std::vector<std::string>{textWordsCannotOpen}) << "one box per attempt";
 
     // A folder where the file should be is no file either.
-    std::filesystem::create_directory(scratch.root / "Date" / "Words.txt");
+    std::filesystem::create_directory(scratch.path() / "Date" / "Words.txt");
     EXPECT_FALSE(openWordsFile());
 }
 

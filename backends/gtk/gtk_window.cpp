@@ -1,0 +1,429 @@
+// The GTK backend's window: the menu bar, the message loop, timers, painting, message boxes
+// and clocks. Every native event becomes a windowProcedure call and nothing more.
+#include "backends/gtk/gtk_window.h"
+
+#include <gtk/gtk.h>
+
+#include <algorithm>
+#include <ctime>
+#include <map>
+#include <string>
+#include <vector>
+
+#include "app/menu.h"
+#include "backends/gtk/cp932_utf8.h"
+#include "backends/gtk/gtk_objects.h"
+#include "backends/gtk/window_picture.h"
+
+struct NativeWindow {
+    int unused = 0;
+};
+struct NativeInstance {
+    int unused = 0;
+};
+
+namespace {
+
+// A draw asked for this long ago and still not made is asked for again, whatever happened
+// to it (it cannot be lost for longer than this while the game keeps asking).
+constexpr gint64 staleDrawRequestUs = 100000;
+
+struct MenuItem {
+    GtkWidget* widget = nullptr;
+    bool checkable = false;
+    bool checked = false;  // the state the game set; GTK's own toggling is undone
+};
+
+struct Backend {
+    NativeWindow window;
+    NativeInstance instance;
+    NativeDC paintDC;
+    GtkWidget* gtkWindow = nullptr;
+    GtkWidget* menuBar = nullptr;
+    GtkWidget* drawingArea = nullptr;
+    std::map<unsigned, MenuItem> menuItems;
+    std::map<unsigned, GSource*> timers;
+    GMainLoop* loop = nullptr;
+    bool windowAlive = false;
+    bool settingCheck = false;
+    bool menuActive = false;
+    int openBoxes = 0;
+    bool quitPosted = false;
+    int exitCode = 0;
+    bool drawPending = false;  // asked of GTK and its draw not yet begun
+    gint64 drawRequestedAt = 0;
+};
+
+Backend backend;
+
+intptr_t dispatch(uint32_t message, uintptr_t wParam, intptr_t lParam) {
+    if (!backend.windowAlive) return 0;
+    return windowProcedure(&backend.window, message, wParam, lParam);
+}
+
+// --- Keyboard ------------------------------------------------------------------------------
+
+// The Windows virtual-key code of a key, or 0 for keys the game cannot tell apart anyway.
+unsigned virtualKey(guint keyval) {
+    if (keyval >= GDK_KEY_F1 && keyval <= GDK_KEY_F12) return keyF1 + (keyval - GDK_KEY_F1);
+    if (keyval >= GDK_KEY_a && keyval <= GDK_KEY_z) return 'A' + (keyval - GDK_KEY_a);
+    if (keyval >= GDK_KEY_A && keyval <= GDK_KEY_Z) return 'A' + (keyval - GDK_KEY_A);
+    if (keyval >= GDK_KEY_0 && keyval <= GDK_KEY_9) return '0' + (keyval - GDK_KEY_0);
+    switch (keyval) {
+        case GDK_KEY_BackSpace: return 0x08;
+        case GDK_KEY_Tab:
+        case GDK_KEY_ISO_Left_Tab: return 0x09;
+        case GDK_KEY_Return:
+        case GDK_KEY_KP_Enter: return 0x0D;
+        case GDK_KEY_Shift_L:
+        case GDK_KEY_Shift_R: return 0x10;
+        case GDK_KEY_Control_L:
+        case GDK_KEY_Control_R: return 0x11;
+        case GDK_KEY_Escape: return 0x1B;
+        case GDK_KEY_space: return 0x20;
+        case GDK_KEY_Page_Up: return 0x21;
+        case GDK_KEY_Page_Down: return 0x22;
+        case GDK_KEY_End: return 0x23;
+        case GDK_KEY_Home: return 0x24;
+        case GDK_KEY_Left: return 0x25;
+        case GDK_KEY_Up: return 0x26;
+        case GDK_KEY_Right: return 0x27;
+        case GDK_KEY_Down: return 0x28;
+        case GDK_KEY_Insert: return 0x2D;
+        case GDK_KEY_Delete: return 0x2E;
+        default: return 0;
+    }
+}
+
+// The character byte Windows would translate the key into, or -1 when it makes none.
+int characterOf(const GdkEventKey* event) {
+    switch (event->keyval) {
+        case GDK_KEY_BackSpace: return 8;
+        case GDK_KEY_Tab:
+        case GDK_KEY_ISO_Left_Tab: return 9;
+        case GDK_KEY_Return:
+        case GDK_KEY_KP_Enter: return 13;
+        case GDK_KEY_Escape: return 27;
+        default: break;
+    }
+    gunichar character = gdk_keyval_to_unicode(event->keyval);
+    if (event->state & GDK_CONTROL_MASK) {
+        // Ctrl with a letter gives its control code, as TranslateMessage does.
+        if (g_ascii_isalpha(static_cast<gchar>(character)) && character < 0x80) {
+            return static_cast<int>(g_ascii_toupper(static_cast<gchar>(character)) - '@');
+        }
+        return -1;
+    }
+    if (character >= 0x20 && character < 0x7F) return static_cast<int>(character);
+    return -1;
+}
+
+gboolean onKeyPress(GtkWidget*, GdkEventKey* event, gpointer) {
+    // Alt goes to GTK: the mnemonics open the menu.
+    if (event->state & GDK_MOD1_MASK) return FALSE;
+    // A message box is modal: the game hears nothing until it is dismissed.
+    if (backend.openBoxes > 0) return TRUE;
+    if (unsigned key = virtualKey(event->keyval)) dispatch(msgKeyDown, key, 0);
+    int character = characterOf(event);
+    if (character >= 0) dispatch(msgChar, static_cast<uintptr_t>(character), 0);
+    // Every other key is the game's too: F10 must not open the menu, Tab must not move focus.
+    return TRUE;
+}
+
+// --- Window events -------------------------------------------------------------------------
+
+gboolean onDelete(GtkWidget*, GdkEvent*, gpointer) {
+    // While a box is open its owner is disabled, as on Windows: the close button does nothing.
+    if (backend.openBoxes == 0) dispatch(msgClose, 0, 0);
+    return TRUE;  // the close sequence destroys the window itself
+}
+
+// GTK merges every request until the next frame into one draw: while one is pending, asking
+// again only costs. The repaint timer asks every 4 ms; frames come at the display's rate.
+void requestDraw() {
+    const gint64 now = g_get_monotonic_time();
+    if (backend.drawPending && now - backend.drawRequestedAt < staleDrawRequestUs) return;
+    backend.drawPending = true;
+    backend.drawRequestedAt = now;
+    gtk_widget_queue_draw(backend.drawingArea);
+}
+
+gboolean onDraw(GtkWidget* widget, cairo_t* cr, gpointer) {
+    // Cleared first: a request made during the paint needs a draw of its own.
+    backend.drawPending = false;
+    dispatch(msgPaint, 0, 0);
+    showWindowPicture(cr, gtk_widget_get_allocated_height(widget));
+    return TRUE;
+}
+
+// GTK drops draw requests while the window cannot be drawn (hidden, minimised). When it
+// can be again, a request still pending is made anew.
+void renewPendingDraw() {
+    if (!backend.drawPending || !backend.drawingArea) return;
+    backend.drawPending = false;
+    requestDraw();
+}
+
+void onUnmap(GtkWidget*, gpointer) { backend.drawPending = false; }
+
+void onMap(GtkWidget*, gpointer) { renewPendingDraw(); }
+
+gboolean onWindowMapped(GtkWidget*, GdkEvent*, gpointer) {
+    renewPendingDraw();
+    return FALSE;
+}
+
+gboolean onTimer(gpointer data) {
+    dispatch(msgTimer, GPOINTER_TO_UINT(data), 0);
+    return G_SOURCE_CONTINUE;  // killTimer destroys the source; this does not revive it
+}
+
+gboolean onPostedClose(gpointer) {
+    dispatch(msgClose, 0, 0);
+    return G_SOURCE_REMOVE;
+}
+
+// --- Menu ----------------------------------------------------------------------------------
+
+void showCheck(MenuItem& item) {
+    backend.settingCheck = true;
+    gtk_check_menu_item_set_active(GTK_CHECK_MENU_ITEM(item.widget), item.checked);
+    backend.settingCheck = false;
+}
+
+void onMenuItemActivate(GtkMenuItem*, gpointer data) {
+    if (backend.settingCheck) return;  // our own set_active, not the player
+    unsigned command = GPOINTER_TO_UINT(data);
+    auto found = backend.menuItems.find(command);
+    if (found != backend.menuItems.end() && found->second.checkable) {
+        // GTK has just toggled the mark; only the game decides it.
+        showCheck(found->second);
+    }
+    dispatch(msgCommand, command, 0);
+}
+
+// WM_INITMENU comes once when the menu bar becomes active, before a menu is drawn.
+void onTopMenuSelect(GtkMenuItem*, gpointer) {
+    if (backend.menuActive) return;
+    backend.menuActive = true;
+    dispatch(msgInitMenu, 0, 0);
+}
+
+void onMenuBarDeactivate(GtkMenuShell*, gpointer) { backend.menuActive = false; }
+
+// Builds the menu bar from the portable table: pop-ups nest, items carry their command.
+GtkWidget* buildMenuBar() {
+    GtkWidget* bar = gtk_menu_bar_new();
+    g_signal_connect(bar, "deactivate", G_CALLBACK(onMenuBarDeactivate), nullptr);
+    std::vector<GtkWidget*> shells{bar};
+    for (int i = 0; i < menuEntryCount; ++i) {
+        const MenuEntry& entry = menuEntries[i];
+        if (entry.kind == MenuEntryKind::popupEnd) {
+            if (shells.size() > 1) shells.pop_back();
+            continue;
+        }
+        std::string label = mnemonicLabelFromCp932(entry.label);
+        GtkWidget* item = nullptr;
+        if (entry.kind == MenuEntryKind::item && entry.checkable) {
+            item = gtk_check_menu_item_new_with_mnemonic(label.c_str());
+        } else {
+            item = gtk_menu_item_new_with_mnemonic(label.c_str());
+        }
+        gtk_menu_shell_append(GTK_MENU_SHELL(shells.back()), item);
+        if (entry.kind == MenuEntryKind::popupBegin) {
+            if (shells.size() == 1) {
+                g_signal_connect(item, "select", G_CALLBACK(onTopMenuSelect), nullptr);
+            }
+            GtkWidget* popup = gtk_menu_new();
+            gtk_menu_item_set_submenu(GTK_MENU_ITEM(item), popup);
+            shells.push_back(popup);
+        } else {
+            MenuItem& record = backend.menuItems[entry.command];
+            record.widget = item;
+            record.checkable = GTK_IS_CHECK_MENU_ITEM(item);
+            g_signal_connect(item, "activate", G_CALLBACK(onMenuItemActivate),
+                             GUINT_TO_POINTER(entry.command));
+        }
+    }
+    return bar;
+}
+
+void removeTimer(unsigned id) {
+    auto found = backend.timers.find(id);
+    if (found == backend.timers.end()) return;
+    g_source_destroy(found->second);
+    g_source_unref(found->second);
+    backend.timers.erase(found);
+}
+
+// Starts a source that may run inside a nested loop as well: Windows delivers timers and
+// posted messages to a message box's loop, even the timer whose tick opened the box.
+GSource* attachRecursiveSource(GSource* source, GSourceFunc callback, gpointer data) {
+    g_source_set_can_recurse(source, TRUE);
+    g_source_set_callback(source, callback, data, nullptr);
+    g_source_attach(source, nullptr);
+    return source;
+}
+
+}  // namespace
+
+// --- Entry ---------------------------------------------------------------------------------
+
+InstanceHandle gtkInstance() { return &backend.instance; }
+
+bool gtkCreateMainWindow(const char* title, const char* iconPath) {
+    // F10 belongs to the game; the menu opens with the Alt mnemonics or the mouse.
+    if (GtkSettings* settings = gtk_settings_get_default()) {
+        g_object_set(settings, "gtk-menu-bar-accel", "", nullptr);
+    }
+    backend.loop = g_main_loop_new(nullptr, FALSE);
+    createWindowPicture();
+
+    GtkWidget* window = gtk_window_new(GTK_WINDOW_TOPLEVEL);
+    if (!window) return false;
+    backend.gtkWindow = window;
+    gtk_window_set_title(GTK_WINDOW(window), utf8FromCp932(title).c_str());
+    gtk_window_set_resizable(GTK_WINDOW(window), FALSE);
+    if (iconPath && *iconPath) {
+        if (GdkPixbuf* icon = gdk_pixbuf_new_from_file(iconPath, nullptr)) {
+            gtk_window_set_icon(GTK_WINDOW(window), icon);
+            g_object_unref(icon);
+        }
+    }
+    GtkWidget* box = gtk_box_new(GTK_ORIENTATION_VERTICAL, 0);
+    backend.menuBar = buildMenuBar();
+    backend.drawingArea = gtk_drawing_area_new();
+    gtk_widget_set_size_request(backend.drawingArea, frameWidth, frameHeight);
+    gtk_box_pack_start(GTK_BOX(box), backend.menuBar, FALSE, FALSE, 0);
+    gtk_box_pack_start(GTK_BOX(box), backend.drawingArea, FALSE, FALSE, 0);
+    gtk_container_add(GTK_CONTAINER(window), box);
+
+    g_signal_connect(window, "key-press-event", G_CALLBACK(onKeyPress), nullptr);
+    g_signal_connect(window, "delete-event", G_CALLBACK(onDelete), nullptr);
+    g_signal_connect(backend.drawingArea, "draw", G_CALLBACK(onDraw), nullptr);
+    g_signal_connect(backend.drawingArea, "unmap", G_CALLBACK(onUnmap), nullptr);
+    g_signal_connect(backend.drawingArea, "map", G_CALLBACK(onMap), nullptr);
+    g_signal_connect(window, "map-event", G_CALLBACK(onWindowMapped), nullptr);
+
+    backend.windowAlive = true;
+    dispatch(msgCreate, 0, 0);
+    if (!backend.windowAlive) return false;
+    // The first paint comes with the window's first frame, as soon as the loop runs.
+    gtk_widget_show_all(window);
+    return true;
+}
+
+int gtkRunMessageLoop() {
+    if (!backend.quitPosted) g_main_loop_run(backend.loop);
+    g_main_loop_unref(backend.loop);
+    backend.loop = nullptr;
+    releaseWindowPicture();
+    return backend.exitCode;
+}
+
+// --- Window and messages -----------------------------------------------------------------
+
+intptr_t defaultWindowProcedure(WindowHandle, uint32_t, uintptr_t, intptr_t) { return 0; }
+
+void postCloseMessage(WindowHandle) {
+    if (!backend.windowAlive) return;
+    GSource* source = attachRecursiveSource(g_idle_source_new(), onPostedClose, nullptr);
+    g_source_set_priority(source, G_PRIORITY_DEFAULT);
+    g_source_unref(source);  // the main context keeps it until it has run
+}
+
+void destroyWindow(WindowHandle) {
+    if (!backend.windowAlive) return;
+    dispatch(msgDestroy, 0, 0);
+    backend.windowAlive = false;
+    while (!backend.timers.empty()) removeTimer(backend.timers.begin()->first);
+    backend.menuItems.clear();
+    GtkWidget* window = backend.gtkWindow;
+    backend.gtkWindow = nullptr;
+    backend.menuBar = nullptr;
+    backend.drawingArea = nullptr;
+    gtk_widget_destroy(window);
+}
+
+void postQuitMessage(int exitCode) {
+    if (backend.quitPosted) return;
+    backend.quitPosted = true;
+    backend.exitCode = exitCode;
+    if (backend.loop) g_main_loop_quit(backend.loop);
+}
+
+// --- Timers --------------------------------------------------------------------------------
+
+void setTimer(WindowHandle, unsigned id, unsigned periodMs) {
+    if (!backend.windowAlive) return;
+    removeTimer(id);  // setting it again restarts it with the new period
+    backend.timers[id] = attachRecursiveSource(g_timeout_source_new(std::max(periodMs, 1u)),
+                                               onTimer, GUINT_TO_POINTER(id));
+}
+
+void killTimer(WindowHandle, unsigned id) { removeTimer(id); }
+
+// --- Painting ------------------------------------------------------------------------------
+
+void invalidateWindow(WindowHandle) {
+    if (backend.windowAlive) requestDraw();
+}
+
+void fillWindowWhite(WindowHandle) {
+    if (!backend.windowAlive) return;
+    fillWindowPictureWhite();
+    requestDraw();
+}
+
+DeviceContext beginPaint(WindowHandle) { return &backend.paintDC; }
+
+void endPaint(WindowHandle, DeviceContext) {}
+
+void copyFrameToWindow(DeviceContext, DeviceContext memoryDC, int width, int height) {
+    if (!memoryDC || !memoryDC->bitmap || !memoryDC->bitmap->surface) return;
+    presentFrameSurface(memoryDC->bitmap->surface, width, height);
+}
+
+// --- Menu ----------------------------------------------------------------------------------
+
+void setMenuItemChecked(WindowHandle, unsigned commandId, int checked) {
+    auto found = backend.menuItems.find(commandId);
+    if (found == backend.menuItems.end() || !found->second.checkable) return;
+    found->second.checked = checked != 0;
+    showCheck(found->second);
+}
+
+void setMenuItemEnabled(WindowHandle, unsigned commandId, int enabled) {
+    auto found = backend.menuItems.find(commandId);
+    if (found == backend.menuItems.end()) return;
+    gtk_widget_set_sensitive(found->second.widget, enabled != 0);
+}
+
+void redrawMenuBar(WindowHandle) {
+    if (backend.menuBar) gtk_widget_queue_draw(backend.menuBar);
+}
+
+// --- Message boxes -------------------------------------------------------------------------
+
+void showMessageBox(WindowHandle owner, const char* text, const char* caption) {
+    GtkWindow* parent = owner && backend.gtkWindow ? GTK_WINDOW(backend.gtkWindow) : nullptr;
+    std::string message = utf8FromCp932(text);
+    GtkWidget* dialog = gtk_message_dialog_new(
+        parent, static_cast<GtkDialogFlags>(GTK_DIALOG_MODAL | GTK_DIALOG_DESTROY_WITH_PARENT),
+        GTK_MESSAGE_OTHER, GTK_BUTTONS_OK, "%s", message.c_str());
+    std::string title = utf8FromCp932(caption);
+    gtk_window_set_title(GTK_WINDOW(dialog), title.c_str());
+    g_object_ref(dialog);  // it may be destroyed with its owner while it runs
+    ++backend.openBoxes;
+    // gtk_dialog_run runs a nested loop: timers and paints keep coming, as under MessageBox.
+    gtk_dialog_run(GTK_DIALOG(dialog));
+    --backend.openBoxes;
+    gtk_widget_destroy(dialog);
+    g_object_unref(dialog);
+}
+
+// --- Clocks --------------------------------------------------------------------------------
+
+uint32_t systemTimeMs() { return static_cast<uint32_t>(g_get_monotonic_time() / 1000); }
+
+int64_t calendarTimeSeconds() { return static_cast<int64_t>(std::time(nullptr)); }

@@ -1,0 +1,15 @@
+// The classic C runtime generator; its state is the runtime's, not part of GameState.
+#include "base/crt_random.h"
+
+#include <cstdint>
+
+namespace {
+uint32_t randomState = 1;
+}
+
+void crtSrand(unsigned seed) { randomState = seed; }
+
+int crtRand() {
+    randomState = randomState * 214013u + 2531011u;
+    return static_cast<int>((randomState >> 16) & 0x7fff);
+}

@@ -1,0 +1,116 @@
+// GameState: the one process-wide record of every game variable, reached directly.
+#pragma once
+
+#include <cstdint>
+#include <cstdio>
+
+#include "base/dib_image.h"
+#include "platform/platform.h"
+
+enum ItemKind { TimeStop = 0, Bomb = 1, Half = 2, Miss = 3, Power = 4, itemKindCount = 5 };
+
+enum Difficulty { Easy = 0, Normal = 1, Hard = 2 };
+
+// The eight positions of Game.ini, named as the file names them.
+struct Layout {
+    int32_t NPosX = 0;
+    int32_t NPosY = 0;
+    int32_t APosX = 0;
+    int32_t APosY = 0;
+    int32_t TPosX = 0;
+    int32_t TPosY = 0;
+    int32_t IPosX = 0;
+    int32_t IPosY = 0;
+};
+
+// Where the combo number stands until a combo of 10 or 100 moves it left.
+constexpr int comboLabelHomeX = 520;
+constexpr int comboLabelHomeY = 280;
+
+// A millisecond time stamp; its type is set to timeMs once at start-up.
+enum : uint32_t { timeMs = 1 };
+struct MmTime {
+    uint32_t type = 0;
+    uint32_t ms = 0;
+};
+
+struct GameState {
+    // Play and difficulty
+    int countdownState = 1;  // 1 idle, 0 counting down, 2 running
+    int countdownValue = 3;
+    int playing = 0;
+    int rankingShown = 0;
+    int difficulty = Easy;
+    int quotaEasy = 11;
+    int quotaNormal = 16;
+    int quotaHard = 21;
+    int quotaBase = 11;
+    int wordsToRefill = 11;
+    int round = 0;
+    double timeGauge = 531.0;
+
+    // Items and their effects
+    int itemHeld[itemKindCount] = {1, 1, 1, 1, 1};
+    int timeStopActive = 0;
+    int missGuardActive = 0;
+    int powerActive = 0;
+    int timeStopTicks = 0;
+    int missGuardTicks = 0;
+    int powerTicks = 0;
+
+    // The current word
+    char displayText[1024] = {};
+    char romajiText[1024] = {};
+    char typedText[2048] = {};
+    int cursor = 0;
+    int romajiLength = 0;
+    int scrollDisplay = 0;
+    int scrollRomaji = 0;
+    int scrollTyped = 0;
+    std::FILE* wordsFile = nullptr;
+    int wordsLineCount = 0;
+    int easyLine = 0;
+    int normalLine = 0;
+    int hardLine = 0;
+    int parseIndex = 0;
+
+    // Scoring
+    int combo = 0;
+    int maxCombo = 0;
+    int score = 0;
+    int hits = 0;
+    MmTime lastHitTime;
+    int comboLabelX = comboLabelHomeX;
+    int comboLabelY = comboLabelHomeY;
+    int comboShifted10 = 0;
+    int comboShifted100 = 0;
+
+    // Texts for the screen and the result
+    char countdownLabel[500] = {};
+    char refillLabel[500] = {};
+    char scoreLabel[500] = {};
+    char comboLabel[500] = {};
+    char resultText[500] = {};
+    char rankingText[5][80] = {};
+
+    // Layout, images and platform objects
+    Layout layout;
+    DibImage backBuffer;
+    DibImage imgMainBack;
+    DibImage imgRankingBack;
+    DibImage imgTime;
+    DibImage imgFrame;
+    DibImage imgItemBox;
+    DibImage imgTimeStop;
+    DibImage imgBomb;
+    DibImage imgHalf;
+    DibImage imgMiss;
+    DibImage imgPower;
+    char windowClassName[8] = "Keyfall";
+    InstanceHandle instance = nullptr;
+    WindowHandle mainWindow = nullptr;
+    DeviceContext memoryDC = nullptr;
+    FontHandle font = nullptr;
+};
+
+extern GameState game;

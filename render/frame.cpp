@@ -1,0 +1,94 @@
+// The ten pictures and the back buffer, and the frame bitmap that each paint presents.
+#include "render/frame.h"
+
+#include <cstdio>
+#include <cstdlib>
+#include <algorithm>
+#include <cstring>
+
+#include "base/data_path.h"
+#include "render/bitmap_file.h"
+#include "render/keyed_blit.h"
+
+namespace {
+
+constexpr size_t backBufferBytes = size_t{frameWidth} * frameHeight * 3;
+
+// The back buffer describes itself, so a missing or odd MainBack.bmp cannot change its size.
+// It is the header a valid MainBack.bmp has.
+constexpr BitmapInfoHeader backBufferHeader = {
+    40, frameWidth, frameHeight, 1, 24, 0, 0, 0, 0, 0, 0,
+};
+
+DibImage loadImage(const char* fileName) {
+    char relative[64] = "\\Date\\Image\\";
+    std::strncat(relative, fileName, sizeof relative - std::strlen(relative) - 1);
+    char path[dataPathSize];
+    resolveDataPath(path, relative);
+    // A refused path is empty; loadDib then reports the image by its relative name.
+    return loadDib(path[0] ? path : relative);
+}
+
+}  // namespace
+
+void loadImages() {
+    // A new back buffer may be given the address of an old one; nothing is known of it.
+    forgetBackground();
+    game.backBuffer = DibImage{};
+    auto* bits = static_cast<uint8_t*>(std::calloc(backBufferBytes, 1));
+    if (bits) {
+        game.backBuffer.bits = bits;
+        game.backBuffer.header = &backBufferHeader;
+    } else {
+        std::fprintf(stderr, "Keyfall: the back buffer cannot be allocated; nothing is drawn\n");
+    }
+    game.imgMainBack = loadImage("MainBack.bmp");
+    game.imgRankingBack = loadImage("RankingBack.bmp");
+    game.imgTime = loadImage("Time.bmp");
+    game.imgFrame = loadImage("Frame.bmp");
+    game.imgItemBox = loadImage("ItemBox.bmp");
+    game.imgTimeStop = loadImage("TimeStop.bmp");
+    game.imgBomb = loadImage("Bomb.bmp");
+    game.imgHalf = loadImage("1_2.bmp");
+    game.imgMiss = loadImage("Miss.bmp");
+    game.imgPower = loadImage("Power.bmp");
+}
+
+void releaseImages() {
+    forgetBackground();
+    releaseDib(game.backBuffer);
+    releaseDib(game.imgRankingBack);
+    releaseDib(game.imgMainBack);
+    releaseDib(game.imgTime);
+    releaseDib(game.imgFrame);
+    releaseDib(game.imgItemBox);
+    releaseDib(game.imgTimeStop);
+    releaseDib(game.imgBomb);
+    releaseDib(game.imgHalf);
+    releaseDib(game.imgMiss);
+    releaseDib(game.imgPower);
+}
+
+PaintFrame selectFrameBitmap(DeviceContext paintDC) {
+    // Game state: reads backBuffer, memoryDC.
+    PaintFrame frame;
+    const BitmapInfoHeader* header = game.backBuffer.header;
+    if (header && game.backBuffer.bits) {
+        frame.bitmap =
+            createFrameBitmap(paintDC, header->biWidth, header->biHeight, game.backBuffer.bits);
+    }
+    frame.replaced = selectBitmap(game.memoryDC, frame.bitmap);
+    return frame;
+}
+
+void presentFrame(WindowHandle window, DeviceContext paintDC, const PaintFrame& frame, int height) {
+    // Game state: reads memoryDC.
+    // Rows asked for beyond the frame bitmap (the ranking screen asks for 480) copy nothing.
+    copyFrameToWindow(paintDC, game.memoryDC, frameWidth, std::min(height, frameHeight));
+    if (frame.bitmap) {
+        // The platform refuses to release a selected bitmap: put the replaced one back first.
+        selectBitmap(game.memoryDC, frame.replaced);
+        deleteBitmap(frame.bitmap);
+    }
+    endPaint(window, paintDC);
+}

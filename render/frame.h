@@ -1,0 +1,23 @@
+// The ten pictures, the 640 x 320 back buffer, and the frame bitmap of each paint.
+#pragma once
+
+#include "base/game_state.h"
+#include "platform/platform.h"
+
+// Game state: backBuffer and the ten images, loaded in their fixed order.
+void loadImages();
+// Game state: backBuffer and the ten images, released in their fixed order and emptied.
+void releaseImages();
+
+// The frame bitmap of one paint and the bitmap it replaced in memoryDC.
+struct PaintFrame {
+    BitmapHandle bitmap = nullptr;
+    BitmapHandle replaced = nullptr;
+};
+
+// Game state: reads backBuffer, memoryDC. Makes the frame bitmap of this paint from the back
+// buffer and selects it into memoryDC; texts drawn afterwards land on it.
+PaintFrame selectFrameBitmap(DeviceContext paintDC);
+// Game state: reads memoryDC. Copies 640 x height pixels of the frame to the window (no more
+// rows than the frame has), takes the frame out of memoryDC, releases it and ends the paint.
+void presentFrame(WindowHandle window, DeviceContext paintDC, const PaintFrame& frame, int height);
