@@ -1,9 +1,9 @@
 // The ten pictures and the back buffer, and the frame bitmap that each paint presents.
 #include "render/frame.h"
 
+#include <algorithm>
 #include <cstdio>
 #include <cstdlib>
-#include <algorithm>
 #include <cstring>
 
 #include "base/data_path.h"

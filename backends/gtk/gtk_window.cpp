@@ -13,6 +13,7 @@
 #include "app/menu.h"
 #include "backends/gtk/cp932_utf8.h"
 #include "backends/gtk/gtk_objects.h"
+#include "backends/gtk/key_translation.h"
 #include "backends/gtk/window_picture.h"
 
 struct NativeWindow {
@@ -63,69 +64,15 @@ intptr_t dispatch(uint32_t message, uintptr_t wParam, intptr_t lParam) {
 
 // --- Keyboard ------------------------------------------------------------------------------
 
-// The Windows virtual-key code of a key, or 0 for keys the game cannot tell apart anyway.
-unsigned virtualKey(guint keyval) {
-    if (keyval >= GDK_KEY_F1 && keyval <= GDK_KEY_F12) return keyF1 + (keyval - GDK_KEY_F1);
-    if (keyval >= GDK_KEY_a && keyval <= GDK_KEY_z) return 'A' + (keyval - GDK_KEY_a);
-    if (keyval >= GDK_KEY_A && keyval <= GDK_KEY_Z) return 'A' + (keyval - GDK_KEY_A);
-    if (keyval >= GDK_KEY_0 && keyval <= GDK_KEY_9) return '0' + (keyval - GDK_KEY_0);
-    switch (keyval) {
-        case GDK_KEY_BackSpace: return 0x08;
-        case GDK_KEY_Tab:
-        case GDK_KEY_ISO_Left_Tab: return 0x09;
-        case GDK_KEY_Return:
-        case GDK_KEY_KP_Enter: return 0x0D;
-        case GDK_KEY_Shift_L:
-        case GDK_KEY_Shift_R: return 0x10;
-        case GDK_KEY_Control_L:
-        case GDK_KEY_Control_R: return 0x11;
-        case GDK_KEY_Escape: return 0x1B;
-        case GDK_KEY_space: return 0x20;
-        case GDK_KEY_Page_Up: return 0x21;
-        case GDK_KEY_Page_Down: return 0x22;
-        case GDK_KEY_End: return 0x23;
-        case GDK_KEY_Home: return 0x24;
-        case GDK_KEY_Left: return 0x25;
-        case GDK_KEY_Up: return 0x26;
-        case GDK_KEY_Right: return 0x27;
-        case GDK_KEY_Down: return 0x28;
-        case GDK_KEY_Insert: return 0x2D;
-        case GDK_KEY_Delete: return 0x2E;
-        default: return 0;
-    }
-}
-
-// The character byte Windows would translate the key into, or -1 when it makes none.
-int characterOf(const GdkEventKey* event) {
-    switch (event->keyval) {
-        case GDK_KEY_BackSpace: return 8;
-        case GDK_KEY_Tab:
-        case GDK_KEY_ISO_Left_Tab: return 9;
-        case GDK_KEY_Return:
-        case GDK_KEY_KP_Enter: return 13;
-        case GDK_KEY_Escape: return 27;
-        default: break;
-    }
-    gunichar character = gdk_keyval_to_unicode(event->keyval);
-    if (event->state & GDK_CONTROL_MASK) {
-        // Ctrl with a letter gives its control code, as TranslateMessage does.
-        if (g_ascii_isalpha(static_cast<gchar>(character)) && character < 0x80) {
-            return static_cast<int>(g_ascii_toupper(static_cast<gchar>(character)) - '@');
-        }
-        return -1;
-    }
-    if (character >= 0x20 && character < 0x7F) return static_cast<int>(character);
-    return -1;
-}
-
 gboolean onKeyPress(GtkWidget*, GdkEventKey* event, gpointer) {
     // Alt goes to GTK: the mnemonics open the menu.
     if (event->state & GDK_MOD1_MASK) return FALSE;
     // A message box is modal: the game hears nothing until it is dismissed.
     if (backend.openBoxes > 0) return TRUE;
-    if (unsigned key = virtualKey(event->keyval)) dispatch(msgKeyDown, key, 0);
-    int character = characterOf(event);
-    if (character >= 0) dispatch(msgChar, static_cast<uintptr_t>(character), 0);
+    if (unsigned key = virtualKeyOf(event->keyval)) dispatch(msgKeyDown, key, 0);
+    // A double-byte character comes as two messages, lead byte first, as on Windows.
+    TypedBytes typed = charactersOfKey(event->keyval, static_cast<GdkModifierType>(event->state));
+    for (int i = 0; i < typed.count; ++i) dispatch(msgChar, typed.bytes[i], 0);
     // Every other key is the game's too: F10 must not open the menu, Tab must not move focus.
     return TRUE;
 }
