@@ -3,9 +3,19 @@
 
 #include <string>
 
+#include "backends/win32/dpi.h"
 #include "backends/win32/handles.h"
 #include "backends/win32/wide.h"
 #include "platform/platform.h"
+
+// A font as the game asked for it, and the GDI font made of it for the frame's scale.
+struct NativeFont {
+    int height = 0;
+    int charSet = 0;
+    std::wstring face;
+    int scale = 1;
+    HFONT object = nullptr;
+};
 
 namespace {
 
@@ -14,6 +24,8 @@ struct Painting {
     // The bitmap a new memory context holds; selecting a null bitmap puts it back, so that
     // the frame bitmap can be deleted.
     HGDIOBJ initialBitmap = nullptr;
+    // The game's font in the memory context, made anew there when the scale changes.
+    NativeFont* selectedFont = nullptr;
 };
 
 Painting painting;
@@ -21,7 +33,37 @@ Painting painting;
 // Far beyond any frame the game composes: a size this large is a fault, not a picture.
 constexpr int largestFrameSide = 4096;
 
+HFONT makeFontObject(const NativeFont& font) {
+    return CreateFontW(font.height * font.scale, 0, 0, 0, FW_DONTCARE, FALSE, FALSE, FALSE,
+                       static_cast<DWORD>(font.charSet), OUT_DEFAULT_PRECIS, CLIP_DEFAULT_PRECIS,
+                       DEFAULT_QUALITY, DEFAULT_PITCH | FF_DONTCARE, font.face.c_str());
+}
+
+// The selected font at the frame's scale: texts are drawn at the device's resolution, so
+// at scale 2 the game's 30-pixel font is a 60-pixel one.
+void keepSelectedFontAtScale(HDC memoryDC) {
+    NativeFont* font = painting.selectedFont;
+    const int scale = frameScale();
+    if (!font || font->scale == scale) return;
+    NativeFont rescaled = *font;
+    rescaled.scale = scale;
+    HFONT object = makeFontObject(rescaled);
+    if (!object) return;
+    SelectObject(memoryDC, object);
+    DeleteObject(font->object);
+    font->object = object;
+    font->scale = scale;
+}
+
+// A width in device pixels as the game's pixels: the same width at every scale for a font
+// whose glyphs scale whole, as the Japanese monospace ones do.
+int framePixels(LONG devicePixels, int scale) {
+    return static_cast<int>((devicePixels + scale / 2) / scale);
+}
+
 }  // namespace
+
+HFONT nativeFont(FontHandle font) { return font ? font->object : nullptr; }
 
 void invalidateWindow(WindowHandle window) { InvalidateRect(nativeWindow(window), nullptr, FALSE); }
 
@@ -29,7 +71,8 @@ void fillWindowWhite(WindowHandle window) {
     HWND hwnd = nativeWindow(window);
     HDC dc = GetDC(hwnd);
     if (!dc) return;
-    PatBlt(dc, 0, 0, frameWidth, frameHeight, WHITENESS);
+    const int scale = frameScale();
+    PatBlt(dc, 0, 0, frameWidth * scale, frameHeight * scale, WHITENESS);
     ReleaseDC(hwnd, dc);
 }
 
@@ -62,8 +105,26 @@ BitmapHandle createFrameBitmap(DeviceContext paintDC, int width, int height, con
     info.bmiHeader.biPlanes = 1;
     info.bmiHeader.biBitCount = 24;
     info.bmiHeader.biCompression = BI_RGB;
-    return portableBitmap(
-        CreateDIBitmap(nativeDC(paintDC), &info.bmiHeader, CBM_INIT, bits, &info, DIB_RGB_COLORS));
+    HDC dc = nativeDC(paintDC);
+    const int scale = frameScale();
+    if (scale == 1) {
+        return portableBitmap(
+            CreateDIBitmap(dc, &info.bmiHeader, CBM_INIT, bits, &info, DIB_RGB_COLORS));
+    }
+    // Each frame pixel becomes a whole scale x scale block: no blending, no blur.
+    HBITMAP bitmap = CreateCompatibleBitmap(dc, width * scale, height * scale);
+    HDC stretchDC = bitmap ? CreateCompatibleDC(dc) : nullptr;
+    if (!stretchDC) {
+        if (bitmap) DeleteObject(bitmap);
+        return nullptr;
+    }
+    HGDIOBJ previous = SelectObject(stretchDC, bitmap);
+    SetStretchBltMode(stretchDC, COLORONCOLOR);
+    StretchDIBits(stretchDC, 0, 0, width * scale, height * scale, 0, 0, width, height, bits, &info,
+                  DIB_RGB_COLORS, SRCCOPY);
+    SelectObject(stretchDC, previous);
+    DeleteDC(stretchDC);
+    return portableBitmap(bitmap);
 }
 
 BitmapHandle selectBitmap(DeviceContext memoryDC, BitmapHandle bitmap) {
@@ -78,28 +139,42 @@ void deleteBitmap(BitmapHandle bitmap) {
 }
 
 void copyFrameToWindow(DeviceContext paintDC, DeviceContext memoryDC, int width, int height) {
-    BitBlt(nativeDC(paintDC), 0, 0, width, height, nativeDC(memoryDC), 0, 0, SRCCOPY);
+    const int scale = frameScale();
+    BitBlt(nativeDC(paintDC), 0, 0, width * scale, height * scale, nativeDC(memoryDC), 0, 0,
+           SRCCOPY);
 }
 
 // --- Text ----------------------------------------------------------------------------------
 
 FontHandle createFont(int height, int charSet, const char* faceName) {
-    std::wstring face = wideFromCp932(faceName);
-    return portableFont(CreateFontW(height, 0, 0, 0, FW_DONTCARE, FALSE, FALSE, FALSE,
-                                    static_cast<DWORD>(charSet), OUT_DEFAULT_PRECIS,
-                                    CLIP_DEFAULT_PRECIS, DEFAULT_QUALITY,
-                                    DEFAULT_PITCH | FF_DONTCARE, face.c_str()));
+    auto* font = new NativeFont;
+    font->height = height;
+    font->charSet = charSet;
+    font->face = wideFromCp932(faceName);
+    font->scale = frameScale();
+    font->object = makeFontObject(*font);
+    if (!font->object) {
+        delete font;
+        return nullptr;
+    }
+    return font;
 }
 
 FontHandle selectFont(DeviceContext memoryDC, FontHandle font) {
     // A new context starts with the system font; a null font puts it back.
-    HGDIOBJ object = font ? static_cast<HGDIOBJ>(nativeFont(font)) : GetStockObject(SYSTEM_FONT);
-    HGDIOBJ previous = SelectObject(nativeDC(memoryDC), object);
-    return previous == GetStockObject(SYSTEM_FONT) ? nullptr : portableFont(previous);
+    HGDIOBJ object = font ? static_cast<HGDIOBJ>(font->object) : GetStockObject(SYSTEM_FONT);
+    SelectObject(nativeDC(memoryDC), object);
+    NativeFont* previous = painting.selectedFont;
+    painting.selectedFont = font;
+    keepSelectedFontAtScale(nativeDC(memoryDC));
+    return previous;
 }
 
 void deleteFont(FontHandle font) {
-    if (font) DeleteObject(nativeFont(font));
+    // GDI must not delete a selected font; the game selects the default one back first.
+    if (!font || font == painting.selectedFont) return;
+    DeleteObject(font->object);
+    delete font;
 }
 
 void setTransparentText(DeviceContext memoryDC) { SetBkMode(nativeDC(memoryDC), TRANSPARENT); }
@@ -111,16 +186,19 @@ void setTextColour(DeviceContext memoryDC, uint32_t colour) {
 int measureText(DeviceContext memoryDC, const char* text) {
     std::wstring wide = wideFromCp932(text);
     if (wide.empty()) return 0;
+    keepSelectedFontAtScale(nativeDC(memoryDC));
     SIZE size = {};
     if (!GetTextExtentPoint32W(nativeDC(memoryDC), wide.c_str(), static_cast<int>(wide.size()),
                                &size)) {
         return 0;
     }
-    return size.cx;
+    return framePixels(size.cx, frameScale());
 }
 
 void drawText(DeviceContext memoryDC, int x, int y, const char* text) {
     std::wstring wide = wideFromCp932(text);
     if (wide.empty()) return;
-    TextOutW(nativeDC(memoryDC), x, y, wide.c_str(), static_cast<int>(wide.size()));
+    keepSelectedFontAtScale(nativeDC(memoryDC));
+    const int scale = frameScale();
+    TextOutW(nativeDC(memoryDC), x * scale, y * scale, wide.c_str(), static_cast<int>(wide.size()));
 }

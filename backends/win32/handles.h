@@ -1,4 +1,5 @@
-// The portable handles are the Windows handles themselves, only typed apart for the game.
+// The portable handles are the Windows handles themselves, only typed apart for the game; a
+// font is the backend's own record, since its GDI font is made anew when the scale changes.
 #pragma once
 
 #include <windows.h>
@@ -9,8 +10,8 @@ inline HWND nativeWindow(WindowHandle window) { return reinterpret_cast<HWND>(wi
 inline WindowHandle portableWindow(HWND window) { return reinterpret_cast<WindowHandle>(window); }
 inline HDC nativeDC(DeviceContext dc) { return reinterpret_cast<HDC>(dc); }
 inline DeviceContext portableDC(HDC dc) { return reinterpret_cast<DeviceContext>(dc); }
-inline HFONT nativeFont(FontHandle font) { return reinterpret_cast<HFONT>(font); }
-inline FontHandle portableFont(HGDIOBJ font) { return reinterpret_cast<FontHandle>(font); }
+// The GDI font of a font at the frame's present scale (null for none).
+HFONT nativeFont(FontHandle font);
 inline HBITMAP nativeBitmap(BitmapHandle bitmap) { return reinterpret_cast<HBITMAP>(bitmap); }
 inline BitmapHandle portableBitmap(HGDIOBJ bitmap) {
     return reinterpret_cast<BitmapHandle>(bitmap);

@@ -18,7 +18,8 @@ constexpr auto ctrlShift = static_cast<GdkModifierType>(GDK_CONTROL_MASK | GDK_S
 constexpr guint unicodeKey(gunichar character) { return 0x01000000 | character; }
 
 std::string bytesOf(TypedBytes typed) {
-    return std::string(reinterpret_cast<const char*>(typed.bytes), static_cast<size_t>(typed.count));
+    return std::string(reinterpret_cast<const char*>(typed.bytes),
+                       static_cast<size_t>(typed.count));
 }
 
 }  // namespace
@@ -85,8 +86,8 @@ TEST(KeyTranslationTest, CharactersAreThoseOfWindows) {
 
 TEST(KeyTranslationTest, KeyDownCodesAreVirtualKeys) {
     const std::pair<guint, unsigned> cases[] = {
-        {GDK_KEY_F1, 0x70}, {GDK_KEY_F6, 0x75},     {GDK_KEY_F12, 0x7B},    {GDK_KEY_a, 'A'},
-        {GDK_KEY_Z, 'Z'},   {GDK_KEY_5, '5'},       {GDK_KEY_Return, 0x0D}, {GDK_KEY_Escape, 0x1B},
+        {GDK_KEY_F1, 0x70},   {GDK_KEY_F6, 0x75},  {GDK_KEY_F12, 0x7B},    {GDK_KEY_a, 'A'},
+        {GDK_KEY_Z, 'Z'},     {GDK_KEY_5, '5'},    {GDK_KEY_Return, 0x0D}, {GDK_KEY_Escape, 0x1B},
         {GDK_KEY_Left, 0x25}, {GDK_KEY_eacute, 0},
     };
     for (auto [keyval, expected] : cases) EXPECT_EQ(virtualKeyOf(keyval), expected) << keyval;

@@ -3,7 +3,7 @@
 # usage: imports.sh OBJDUMP KEYFALL_EXE
 set -euo pipefail
 objdump=$1 exe=$2
-system_dlls='^(kernel32|user32|gdi32|winmm|msvcrt|advapi32|shell32|ole32|ws2_32|ntdll)\.dll$'
+system_dlls='^(kernel32|user32|gdi32|winmm|imm32|msvcrt|advapi32|shell32|ole32|ws2_32|ntdll)\.dll$'
 
 mapfile -t dlls < <("$objdump" -p "$exe" | sed -n 's/^[[:space:]]*DLL Name: //p')
 ((${#dlls[@]} > 0)) || { echo "imports: no import table found in $exe" >&2; exit 1; }
