@@ -14,7 +14,7 @@ packages=(
   valgrind
 )
 if [[ "${1:-}" == "--windows" ]]; then
-  packages=(g++-mingw-w64-x86-64-posix wine wine64 xvfb xauth xdotool x11-utils imagemagick
+  packages=(g++-mingw-w64-x86-64-posix wine wine64 xvfb xauth xdotool x11-utils imagemagick icoutils python3
     fonts-ipafont-gothic)
 fi
 

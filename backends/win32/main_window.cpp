@@ -33,15 +33,31 @@ LRESULT forwardCharacter(HWND window, WPARAM wParam, LPARAM lParam) {
     return 0;
 }
 
+// Gives the window its size for dpi, at its place or at the one given. Whatever the
+// metrics of the non-client area said, the client area ends up the frame's at that scale.
+void fitToDpi(HWND window, UINT dpi, const POINT* at) {
+    const SIZE size = mainWindowSize(dpi, mainWindowStyle);
+    const UINT flags = SWP_NOZORDER | SWP_NOACTIVATE | (at ? 0u : UINT{SWP_NOMOVE});
+    SetWindowPos(window, nullptr, at ? at->x : 0, at ? at->y : 0, size.cx, size.cy, flags);
+    if (dpi == USER_DEFAULT_SCREEN_DPI) return;  // the window's classic size, as it always was
+    RECT client = {};
+    GetClientRect(window, &client);
+    const int scale = scaleForDpi(dpi);
+    const LONG missingX = frameWidth * scale - client.right;
+    const LONG missingY = frameHeight * scale - client.bottom;
+    if (missingX == 0 && missingY == 0) return;
+    SetWindowPos(window, nullptr, 0, 0, size.cx + missingX, size.cy + missingY,
+                 SWP_NOMOVE | SWP_NOZORDER | SWP_NOACTIVATE);
+}
+
 // The window moved to a monitor of another DPI: the frame takes that monitor's scale and
 // the window the size that goes with it, where Windows suggests.
 LRESULT changeDpi(HWND window, WPARAM wParam, LPARAM lParam) {
     const UINT dpi = LOWORD(wParam);
     setFrameScale(scaleForDpi(dpi));
-    const SIZE size = mainWindowSize(dpi, mainWindowStyle);
     const auto* suggested = reinterpret_cast<const RECT*>(lParam);
-    SetWindowPos(window, nullptr, suggested->left, suggested->top, size.cx, size.cy,
-                 SWP_NOZORDER | SWP_NOACTIVATE);
+    const POINT at = {suggested->left, suggested->top};
+    fitToDpi(window, dpi, &at);
     InvalidateRect(window, nullptr, FALSE);
     return 0;
 }
@@ -100,11 +116,7 @@ HWND createMainWindow(HINSTANCE instance, int showCommand) {
     if (!window) return nullptr;
     // Made where Windows chose, on that monitor: sized for its DPI before it is first seen.
     const UINT dpi = dpiOfWindow(window);
-    if (dpi != USER_DEFAULT_SCREEN_DPI) {
-        const SIZE size = mainWindowSize(dpi, mainWindowStyle);
-        SetWindowPos(window, nullptr, 0, 0, size.cx, size.cy,
-                     SWP_NOMOVE | SWP_NOZORDER | SWP_NOACTIVATE);
-    }
+    if (dpi != USER_DEFAULT_SCREEN_DPI) fitToDpi(window, dpi, nullptr);
     ShowWindow(window, showCommand);
     UpdateWindow(window);
     return window;

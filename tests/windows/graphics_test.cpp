@@ -4,9 +4,11 @@
 // After windows.h, which it builds on.
 #include <mmsystem.h>
 
+#include <algorithm>
 #include <cstdint>
 #include <vector>
 
+#include "backends/win32/dpi.h"
 #include "backends/win32/handles.h"
 #include "base/texts.h"
 #include "platform/platform.h"
@@ -120,6 +122,67 @@ TEST_F(GraphicsTest, GameFontMeasuresAndDrawsJapanese) {
     EXPECT_EQ(selectFont(memoryDC_, nullptr), font);
     deleteFont(font);
     EXPECT_EQ(GetObjectType(nativeFont(font)), 0u) << "the font was not released";
+}
+
+TEST_F(GraphicsTest, AtScaleTwoFramePixelsAreBlocksAndTextsAreDrawnLarge) {
+    struct ScaleBack {
+        ~ScaleBack() { setFrameScale(1); }
+    } scaleBack;
+    FontHandle font = createFont(30, shiftJisCharSet, textFontFace);
+    ASSERT_NE(font, nullptr);
+    selectFont(memoryDC_, font);
+    const int kanaWidth = measureText(memoryDC_, "\x83\x41");
+    ASSERT_GT(kanaWidth, 0);
+
+    // The selected font follows the scale: twice the pixels, the same width for the game.
+    setFrameScale(2);
+    EXPECT_EQ(measureText(memoryDC_, "\x83\x41"), kanaWidth);
+    LOGFONTW logical = {};
+    ASSERT_NE(GetObjectW(nativeFont(font), sizeof logical, &logical), 0);
+    EXPECT_EQ(logical.lfHeight, 60);
+    EXPECT_EQ(GetCurrentObject(nativeDC(memoryDC_), OBJ_FONT), nativeFont(font));
+
+    // Every frame pixel is a 2 x 2 block, none blended with its neighbours.
+    const uint8_t block[] = {10, 20, 30, 40, 50, 60, 70, 80, 90, 99, 98,  97,  // bottom row
+                             1,  2,  3,  4,  5,  6,  7,  8,  9,  0,  255, 1};
+    BitmapHandle small = createFrameBitmap(portableDC(screenDC_), 4, 2, block);
+    ASSERT_NE(small, nullptr);
+    std::vector<uint8_t> scaled = pixelsOf(screenDC_, nativeBitmap(small), 8, 4);
+    deleteBitmap(small);
+    for (int row = 0; row < 4; ++row) {
+        for (int column = 0; column < 8; ++column) {
+            for (int colour = 0; colour < 3; ++colour) {
+                EXPECT_EQ(scaled[static_cast<size_t>(row * 24 + column * 3 + colour)],
+                          block[(row / 2) * 12 + (column / 2) * 3 + colour])
+                    << "column " << column << ", row " << row;
+            }
+        }
+    }
+
+    // A text at (2, 2) starts at device line 4 and, 60 pixels high, reaches far below line
+    // 34, where the 30-pixel font's glyphs end.
+    std::vector<uint8_t> white(64 * 3 * 40, 0xFF);
+    BitmapHandle frame = createFrameBitmap(portableDC(screenDC_), 64, 40, white.data());
+    ASSERT_NE(frame, nullptr);
+    selectBitmap(memoryDC_, frame);
+    setTransparentText(memoryDC_);
+    setTextColour(memoryDC_, 0);
+    drawText(memoryDC_, 2, 2, "\x83\x41");
+    selectBitmap(memoryDC_, nullptr);
+    std::vector<uint8_t> pixels = pixelsOf(screenDC_, nativeBitmap(frame), 128, 80);
+    deleteBitmap(frame);
+    int lowestDarkLine = -1;
+    for (int row = 0; row < 80; ++row) {
+        for (int column = 0; column < 128; ++column) {
+            if (pixels[static_cast<size_t>(row * 384 + column * 3)] < 0x80) {
+                lowestDarkLine = std::max(lowestDarkLine, 79 - row);
+            }
+        }
+    }
+    EXPECT_GT(lowestDarkLine, 44) << "the text was not drawn at twice the size";
+
+    selectFont(memoryDC_, nullptr);
+    deleteFont(font);
 }
 
 TEST(ClockTest, SystemTimeIsMilliseconds) {

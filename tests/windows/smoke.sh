@@ -3,9 +3,13 @@
 # folder of its own, Start is chosen from the menu, a few keys are typed, Exit is chosen, and
 # the process ends with exit code 0. Screenshots stay in the work folder for a person to see.
 #
-# usage: smoke.sh KEYFALL_EXE SOURCE_DIR WORK_DIR   (WINEPREFIX set, DISPLAY from xvfb-run)
+# With SCALE (the prefix's DPI over 96, whole), the window's frame must be that many times
+# 640 x 320.
+#
+# usage: smoke.sh KEYFALL_EXE SOURCE_DIR WORK_DIR [SCALE]   (WINEPREFIX set, DISPLAY from
+# xvfb-run)
 set -euo pipefail
-exe=$1 source_dir=$2 work=$3
+exe=$1 source_dir=$2 work=$3 scale=${4:-1}
 wine_dir=$(dirname "$(command -v wine)")
 
 fail() {
@@ -31,6 +35,8 @@ pid=$!
 # Only this process: the Wine server of the prefix serves the unit tests running beside.
 cleanup() {
     if kill -0 "$pid" 2>/dev/null; then kill "$pid" 2>/dev/null || true; fi
+    # The prefix is free for the next program, on whatever display it has.
+    "$wine_dir/wineserver" -w || true
 }
 trap cleanup EXIT
 
@@ -47,11 +53,14 @@ done
 [[ -n "$window" ]] || fail "no window named Keyfall appeared"
 eval "$(xdotool getwindowgeometry --shell "$window")"
 echo "windows-smoke: window $window at $X,$Y size ${WIDTH}x$HEIGHT"
+# The client area is the frame times the scale; caption, menu bar and edges come on top.
+((WIDTH >= 640 * scale && WIDTH < 640 * scale + 40 && HEIGHT >= 320 * scale + 40)) ||
+    fail "a ${WIDTH}x$HEIGHT window cannot hold the frame at scale $scale"
 sleep 1
 import -window root "$work/window.png"
 
 # Focus the window with a click into the frame, then the menu from the keyboard: Game, Start.
-xdotool mousemove --sync $((X + 320)) $((Y + HEIGHT - 100)) click 1
+xdotool mousemove --sync $((X + 320 * scale)) $((Y + HEIGHT - 100 * scale)) click 1
 sleep 0.5
 xdotool key --delay 300 alt+g s
 # The countdown shows 3, 2, 1, one second apart; then the game runs.
@@ -77,10 +86,10 @@ wait "$pid" || status=$?
 
 # The game screen replaced the idle one: gauge, balloons and status line change thousands
 # of pixels of the client area (its lowest 320 rows, less a margin for the border).
-frame="600x280+$((X + 10))+$((Y + HEIGHT - 300))"
+frame="$((600 * scale))x$((280 * scale))+$((X + 10 * scale))+$((Y + HEIGHT - 300 * scale))"
 convert "$work/window.png" -crop "$frame" "$work/window-frame.png"
 convert "$work/game.png" -crop "$frame" "$work/game-frame.png"
 changed=$(compare -metric AE "$work/window-frame.png" "$work/game-frame.png" null: 2>&1 || true)
 [[ "$changed" =~ ^[0-9]+$ ]] || fail "cannot compare the screenshots: $changed"
-((changed >= 2000)) || fail "the game screen did not appear after Start ($changed pixels changed)"
+((changed >= 2000 * scale * scale)) || fail "the game screen did not appear after Start ($changed pixels changed)"
 echo "windows-smoke: passed (exit code 0, $changed pixels changed by the game; screenshots in $work)"
