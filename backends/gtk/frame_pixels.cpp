@@ -82,3 +82,26 @@ void convertFrameRows(const uint8_t* bits, int width, int height, uint8_t* pixel
         convertRowTail(source, target, done, width);
     }
 }
+
+void convertFrameRowsScaled(const uint8_t* bits, int width, int height, uint8_t* pixels, int stride,
+                            int scale) {
+    if (width <= 0 || height <= 0 || scale < 1) return;
+    const size_t sourceStride = (static_cast<size_t>(width) * 3 + 3) & ~size_t{3};
+    for (int y = 0; y < height; ++y) {
+        // The frame's row y is converted into the first device row of its band, then each
+        // pixel is widened in place, from the right so that none is overwritten unread, and
+        // the row is copied down the band.
+        const uint8_t* source = bits + sourceStride * static_cast<size_t>(height - 1 - y);
+        uint8_t* band = pixels + static_cast<ptrdiff_t>(stride) * y * scale;
+        convertFrameRows(source, width, 1, band, stride);
+        auto* row = reinterpret_cast<uint32_t*>(band);
+        for (int x = width - 1; x >= 0; --x) {
+            const uint32_t pixel = row[x];
+            for (int k = scale - 1; k >= 0; --k) row[x * scale + k] = pixel;
+        }
+        for (int k = 1; k < scale; ++k) {
+            std::memcpy(band + static_cast<ptrdiff_t>(stride) * k, band,
+                        static_cast<size_t>(width) * static_cast<size_t>(scale) * 4);
+        }
+    }
+}

@@ -14,3 +14,8 @@ enum class RowConversion {
 // as 0x00RRGGBB (cairo's RGB24). Reads nothing past the block's last pixel.
 void convertFrameRows(const uint8_t* bits, int width, int height, uint8_t* pixels, int stride,
                       RowConversion how = RowConversion::fastest);
+
+// The same picture with every pixel a scale x scale block of device pixels, for a window on
+// a screen of that many device pixels per pixel: width x scale columns, height x scale rows.
+void convertFrameRowsScaled(const uint8_t* bits, int width, int height, uint8_t* pixels, int stride,
+                            int scale);

@@ -49,12 +49,15 @@ struct Drawing {
 
 Drawing drawing;
 
-// A kept surface of that size that nothing else holds (the window may still show one), or
-// null.
-cairo_surface_t* takeKeptSurface(int width, int height) {
+// A kept surface of that size and scale that nothing else holds (the window may still show
+// one), or null.
+cairo_surface_t* takeKeptSurface(int width, int height, int scale) {
     for (cairo_surface_t*& kept : drawing.keptSurfaces) {
-        if (kept && cairo_image_surface_get_width(kept) == width &&
-            cairo_image_surface_get_height(kept) == height &&
+        double scaleX = 0;
+        double scaleY = 0;
+        if (kept) cairo_surface_get_device_scale(kept, &scaleX, &scaleY);
+        if (kept && cairo_image_surface_get_width(kept) == width * scale &&
+            cairo_image_surface_get_height(kept) == height * scale && scaleX == scale &&
             cairo_surface_get_reference_count(kept) == 1) {
             cairo_surface_t* surface = kept;
             kept = nullptr;
@@ -139,20 +142,31 @@ DeviceContext createMemoryContext(WindowHandle) {
     return drawing.memoryDC.get();
 }
 
-BitmapHandle createFrameBitmap(DeviceContext, int width, int height, const uint8_t* bits) {
+BitmapHandle createFrameBitmap(DeviceContext paintDC, int width, int height, const uint8_t* bits) {
     if (!bits || width <= 0 || height <= 0 || width > largestBitmapSide ||
         height > largestBitmapSide) {
         return nullptr;
     }
-    cairo_surface_t* surface = takeKeptSurface(width, height);
-    if (!surface) surface = cairo_image_surface_create(CAIRO_FORMAT_RGB24, width, height);
+    // Compatible with the paint context: as many device pixels per pixel as its screen, so
+    // that texts are drawn at the screen's resolution while the pictures stay whole blocks.
+    const int scale = paintDC && paintDC->scale > 1 ? std::min(paintDC->scale, 8) : 1;
+    cairo_surface_t* surface = takeKeptSurface(width, height, scale);
+    if (!surface) {
+        surface = cairo_image_surface_create(CAIRO_FORMAT_RGB24, width * scale, height * scale);
+        cairo_surface_set_device_scale(surface, scale, scale);
+    }
     if (cairo_surface_status(surface) != CAIRO_STATUS_SUCCESS) {
         cairo_surface_destroy(surface);
         return nullptr;
     }
     cairo_surface_flush(surface);
-    convertFrameRows(bits, width, height, cairo_image_surface_get_data(surface),
-                     cairo_image_surface_get_stride(surface));
+    if (scale == 1) {
+        convertFrameRows(bits, width, height, cairo_image_surface_get_data(surface),
+                         cairo_image_surface_get_stride(surface));
+    } else {
+        convertFrameRowsScaled(bits, width, height, cairo_image_surface_get_data(surface),
+                               cairo_image_surface_get_stride(surface), scale);
+    }
     cairo_surface_mark_dirty(surface);
     auto* bitmap = new NativeBitmap;
     bitmap->surface = surface;

@@ -22,6 +22,7 @@ struct NativeFont {
 // text colour. New contexts start as GDI's do: opaque background, black text.
 struct NativeDC {
     bool memory = false;
+    int scale = 1;  // of a paint context: device pixels per pixel of the window's screen
     BitmapHandle bitmap = nullptr;
     FontHandle font = nullptr;
     bool transparent = false;

@@ -98,6 +98,10 @@ void requestDraw() {
 gboolean onDraw(GtkWidget* widget, cairo_t* cr, gpointer) {
     // Cleared first: a request made during the paint needs a draw of its own.
     backend.drawPending = false;
+    // Frames are made at the screen's scale, in whole device pixels per pixel.
+    const int scale = gtk_widget_get_scale_factor(widget);
+    backend.paintDC.scale = scale;
+    setWindowPictureScale(scale);
     dispatch(msgPaint, 0, 0);
     showWindowPicture(cr, gtk_widget_get_allocated_height(widget));
     return TRUE;
@@ -114,6 +118,11 @@ void renewPendingDraw() {
 void onUnmap(GtkWidget*, gpointer) { backend.drawPending = false; }
 
 void onMap(GtkWidget*, gpointer) { renewPendingDraw(); }
+
+// Moved to a screen of another scale: the next draw makes a frame at the new one.
+void onScaleChanged(GObject*, GParamSpec*, gpointer) {
+    if (backend.drawingArea) requestDraw();
+}
 
 gboolean onWindowMapped(GtkWidget*, GdkEvent*, gpointer) {
     renewPendingDraw();
@@ -250,6 +259,8 @@ bool gtkCreateMainWindow(const char* title, const char* iconPath) {
     g_signal_connect(backend.drawingArea, "draw", G_CALLBACK(onDraw), nullptr);
     g_signal_connect(backend.drawingArea, "unmap", G_CALLBACK(onUnmap), nullptr);
     g_signal_connect(backend.drawingArea, "map", G_CALLBACK(onMap), nullptr);
+    g_signal_connect(backend.drawingArea, "notify::scale-factor", G_CALLBACK(onScaleChanged),
+                     nullptr);
     g_signal_connect(window, "map-event", G_CALLBACK(onWindowMapped), nullptr);
 
     backend.windowAlive = true;

@@ -15,16 +15,38 @@ constexpr int windowSurfaceHeight = frameHeight;
 
 struct Picture {
     cairo_surface_t* windowSurface = nullptr;
+    int scale = 1;  // device pixels per pixel of the window surface
     // A presented frame shown in place of the window surface's top rows (a reference of ours).
     cairo_surface_t* shownFrame = nullptr;
 };
 
 Picture picture;
 
+int scaleOf(cairo_surface_t* surface) {
+    double scaleX = 1;
+    double scaleY = 1;
+    cairo_surface_get_device_scale(surface, &scaleX, &scaleY);
+    return static_cast<int>(scaleX);
+}
+
+// A surface's size in pixels of the window, whatever its device scale.
+int columnsOf(cairo_surface_t* surface) {
+    return cairo_image_surface_get_width(surface) / scaleOf(surface);
+}
+int rowsOf(cairo_surface_t* surface) {
+    return cairo_image_surface_get_height(surface) / scaleOf(surface);
+}
+
+// Paints source at (0, 0); a picture of another scale becomes whole blocks, never a blur.
+void paintWhole(cairo_t* cr, cairo_surface_t* source) {
+    cairo_set_source_surface(cr, source, 0, 0);
+    cairo_pattern_set_filter(cairo_get_source(cr), CAIRO_FILTER_NEAREST);
+}
+
 void copyIntoWindowSurface(cairo_surface_t* frame, int columns, int rows) {
     cairo_t* cr = cairo_create(picture.windowSurface);
     cairo_set_operator(cr, CAIRO_OPERATOR_SOURCE);
-    cairo_set_source_surface(cr, frame, 0, 0);
+    paintWhole(cr, frame);
     cairo_rectangle(cr, 0, 0, columns, rows);
     cairo_fill(cr);
     cairo_destroy(cr);
@@ -33,22 +55,27 @@ void copyIntoWindowSurface(cairo_surface_t* frame, int columns, int rows) {
 // The copy the present would have made, made now; the window surface is shown again.
 void settleShownFrame() {
     if (!picture.shownFrame) return;
-    copyIntoWindowSurface(picture.shownFrame, frameWidth,
-                          cairo_image_surface_get_height(picture.shownFrame));
+    copyIntoWindowSurface(picture.shownFrame, frameWidth, rowsOf(picture.shownFrame));
     cairo_surface_destroy(picture.shownFrame);
     picture.shownFrame = nullptr;
+}
+
+cairo_surface_t* whiteSurface(int scale) {
+    cairo_surface_t* surface = cairo_image_surface_create(CAIRO_FORMAT_RGB24, frameWidth * scale,
+                                                          windowSurfaceHeight * scale);
+    cairo_surface_set_device_scale(surface, scale, scale);
+    cairo_t* cr = cairo_create(surface);
+    cairo_set_source_rgb(cr, 1, 1, 1);
+    cairo_paint(cr);
+    cairo_destroy(cr);
+    return surface;
 }
 
 }  // namespace
 
 void createWindowPicture() {
     if (picture.windowSurface) return;
-    picture.windowSurface =
-        cairo_image_surface_create(CAIRO_FORMAT_RGB24, frameWidth, windowSurfaceHeight);
-    cairo_t* cr = cairo_create(picture.windowSurface);
-    cairo_set_source_rgb(cr, 1, 1, 1);
-    cairo_paint(cr);
-    cairo_destroy(cr);
+    picture.windowSurface = whiteSurface(picture.scale);
 }
 
 void releaseWindowPicture() {
@@ -57,16 +84,30 @@ void releaseWindowPicture() {
     picture = Picture{};
 }
 
+void setWindowPictureScale(int scale) {
+    scale = std::clamp(scale, 1, 8);
+    if (scale == picture.scale) return;
+    picture.scale = scale;
+    if (!picture.windowSurface) return;
+    // What the window showed stays, in blocks, until the game presents a frame at the new
+    // scale.
+    settleShownFrame();
+    cairo_surface_t* old = picture.windowSurface;
+    picture.windowSurface = whiteSurface(scale);
+    copyIntoWindowSurface(old, frameWidth, windowSurfaceHeight);
+    cairo_surface_destroy(old);
+}
+
 void presentFrameSurface(cairo_surface_t* frame, int width, int height) {
     if (!frame || !picture.windowSurface) return;
-    const int frameColumns = cairo_image_surface_get_width(frame);
-    const int frameRows = cairo_image_surface_get_height(frame);
+    const int frameColumns = columnsOf(frame);
+    const int frameRows = rowsOf(frame);
     // Only pixels inside both the frame and the window surface are taken.
     const int columns = std::min({width, frameColumns, frameWidth});
     const int rows = std::min({height, frameRows, windowSurfaceHeight});
     if (columns <= 0 || rows <= 0) return;
     if (frameColumns == frameWidth && columns == frameWidth && rows == frameRows &&
-        rows >= frameHeight) {
+        rows >= frameHeight && scaleOf(frame) == picture.scale) {
         // All of the frame, and all that is visible: shown as it is.
         if (picture.shownFrame != frame) {
             cairo_surface_reference(frame);
@@ -96,10 +137,7 @@ void keepWindowPictureFrom(cairo_surface_t* surface) {
 void showWindowPicture(cairo_t* cr, int visibleHeight) {
     if (!picture.windowSurface) return;
     // The frame is shorter than the window surface: below it the window surface shows.
-    if (picture.shownFrame && visibleHeight > cairo_image_surface_get_height(picture.shownFrame)) {
-        settleShownFrame();
-    }
-    cairo_set_source_surface(cr, picture.shownFrame ? picture.shownFrame : picture.windowSurface, 0,
-                             0);
+    if (picture.shownFrame && visibleHeight > rowsOf(picture.shownFrame)) settleShownFrame();
+    paintWhole(cr, picture.shownFrame ? picture.shownFrame : picture.windowSurface);
     cairo_paint(cr);
 }

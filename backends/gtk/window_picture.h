@@ -1,5 +1,6 @@
 // What the window shows between paints, kept apart from the window itself so that it can be
-// used without a display: the white 640 x 480 window surface, or the last presented frame.
+// used without a display: the white 640 x 320 window surface, or the last presented frame.
+// Sizes and positions are pixels of the window; each is scale x scale device pixels.
 #pragma once
 
 #include <cairo.h>
@@ -8,6 +9,9 @@
 void createWindowPicture();
 // Releases the window surface and lets go of a frame it shows.
 void releaseWindowPicture();
+// The window's screen has scale device pixels per pixel (GDK_SCALE, a HiDPI monitor): the
+// window surface takes that many, keeping what it shows as whole blocks. 1 at first.
+void setWindowPictureScale(int scale);
 
 // What copyFrameToWindow does: the top-left width x height pixels of frame (at most the
 // window surface) become what the window shows. A frame that covers the whole 640 x 320 area

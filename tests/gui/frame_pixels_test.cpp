@@ -1,5 +1,5 @@
-// The one-pass frame conversion against the plain pixel-by-pixel one, and the kept surfaces
-// of deleted frame bitmaps.
+// The one-pass frame conversion against the plain pixel-by-pixel one, frame bitmaps of a
+// screen that has several device pixels per pixel, and the kept surfaces of deleted frames.
 #include <gtest/gtest.h>
 
 #include <cstring>
@@ -8,6 +8,8 @@
 
 #include "backends/gtk/frame_pixels.h"
 #include "backends/gtk/gtk_objects.h"
+#include "backends/gtk/window_picture.h"
+#include "base/texts.h"
 
 namespace {
 
@@ -117,6 +119,113 @@ TEST(FrameBitmap, TakesTheSurfaceOfADeletedFrameOnlyWhenNothingElseHoldsIt) {
     EXPECT_EQ(surfacePixels(d->surface), plainConversion(smallBlock, 17, 3));
     deleteBitmap(c);
     deleteBitmap(d);
+}
+
+TEST(FrameBitmap, AtAScaleEveryPixelIsAWholeBlockAndTextIsDrawnFiner) {
+    std::mt19937 random(11);
+    // 5 pixels wide: the row padding must not shift the blocks.
+    const std::vector<uint8_t> block = randomBlock(5, 3, random);
+    const std::vector<uint32_t> plain = plainConversion(block, 5, 3);
+    for (int scale : {1, 2, 3}) {
+        NativeDC paintDC;
+        paintDC.scale = scale;
+        BitmapHandle bitmap = createFrameBitmap(&paintDC, 5, 3, block.data());
+        ASSERT_NE(bitmap, nullptr);
+        double scaleX = 0, scaleY = 0;
+        cairo_surface_get_device_scale(bitmap->surface, &scaleX, &scaleY);
+        EXPECT_EQ(scaleX, scale);
+        EXPECT_EQ(scaleY, scale);
+        ASSERT_EQ(cairo_image_surface_get_width(bitmap->surface), 5 * scale);
+        ASSERT_EQ(cairo_image_surface_get_height(bitmap->surface), 3 * scale);
+        const std::vector<uint32_t> pixels = surfacePixels(bitmap->surface);
+        for (int y = 0; y < 3 * scale; ++y) {
+            for (int x = 0; x < 5 * scale; ++x) {
+                EXPECT_EQ(pixels[static_cast<size_t>(y) * 5 * scale + x],
+                          plain[static_cast<size_t>(y / scale) * 5 + x / scale])
+                    << "scale " << scale << ", device pixel " << x << ", " << y;
+            }
+        }
+        deleteBitmap(bitmap);
+    }
+
+    // The same text at scale 2 is as wide for the game, but its edges fall inside the
+    // 2 x 2 blocks: drawn at the device's resolution, not scaled up.
+    const std::vector<uint8_t> white(blockStride(100) * 40, 0xFF);
+    FontHandle font = createFont(30, 128, textFontFace);
+    std::vector<uint32_t> drawn[2];
+    for (int scale : {1, 2}) {
+        NativeDC paintDC;
+        paintDC.scale = scale;
+        BitmapHandle bitmap = createFrameBitmap(&paintDC, 100, 40, white.data());
+        NativeDC memoryDC;
+        selectBitmap(&memoryDC, bitmap);
+        selectFont(&memoryDC, font);
+        setTransparentText(&memoryDC);
+        EXPECT_EQ(measureText(&memoryDC, "\x82\xCB\x82\xB1k"), 75) << "scale " << scale;
+        drawText(&memoryDC, 5, 4, "\x82\xCB\x82\xB1k");
+        drawn[scale - 1] = surfacePixels(bitmap->surface);
+        selectBitmap(&memoryDC, nullptr);
+        selectFont(&memoryDC, nullptr);
+        deleteBitmap(bitmap);
+    }
+    deleteFont(font);
+    int insideBlocks = 0;
+    int inkAtOne = 0;
+    int inkAtTwo = 0;
+    for (int y = 0; y < 80; y += 2) {
+        for (int x = 0; x < 200; x += 2) {
+            const uint32_t here = drawn[1][static_cast<size_t>(y) * 200 + x];
+            insideBlocks += here != drawn[1][static_cast<size_t>(y) * 200 + x + 1] ||
+                            here != drawn[1][static_cast<size_t>(y + 1) * 200 + x];
+            inkAtTwo += (here & 0xFF) < 0x80;
+            inkAtOne += (drawn[0][static_cast<size_t>(y / 2) * 100 + x / 2] & 0xFF) < 0x80;
+        }
+    }
+    EXPECT_GT(insideBlocks, 50);
+    // About as much ink in the same place: the same text at the same position.
+    EXPECT_GT(inkAtTwo, inkAtOne / 2);
+    EXPECT_LT(inkAtTwo, inkAtOne * 2);
+}
+
+TEST(WindowPicture, AtAScaleShowsTheFrameDevicePixelForDevicePixel) {
+    std::mt19937 random(5);
+    const std::vector<uint8_t> block = randomBlock(640, 320, random);
+    NativeDC paintDC;
+    paintDC.scale = 2;
+    BitmapHandle frame = createFrameBitmap(&paintDC, 640, 320, block.data());
+    ASSERT_NE(frame, nullptr);
+    createWindowPicture();
+    setWindowPictureScale(2);
+    presentFrameSurface(frame->surface, 640, 320);
+    // What GTK's draw handler gets on that screen: a 1280 x 640 target scaled by 2.
+    cairo_surface_t* widget = cairo_image_surface_create(CAIRO_FORMAT_RGB24, 1280, 640);
+    cairo_surface_set_device_scale(widget, 2, 2);
+    cairo_t* cr = cairo_create(widget);
+    showWindowPicture(cr, 320);
+    cairo_destroy(cr);
+    EXPECT_EQ(surfacePixels(widget), surfacePixels(frame->surface));
+
+    // Back at scale 1 (another monitor), the window shows the picture it had, in blocks
+    // taken one in two, until the next frame.
+    deleteBitmap(frame);
+    setWindowPictureScale(1);
+    cairo_surface_t* small = cairo_image_surface_create(CAIRO_FORMAT_RGB24, 640, 320);
+    cr = cairo_create(small);
+    showWindowPicture(cr, 320);
+    cairo_destroy(cr);
+    const std::vector<uint32_t> large = surfacePixels(widget);
+    const std::vector<uint32_t> shown = surfacePixels(small);
+    int wrong = 0;
+    for (int y = 0; y < 320; ++y) {
+        for (int x = 0; x < 640; ++x) {
+            wrong += (shown[static_cast<size_t>(y) * 640 + x] & 0xFFFFFF) !=
+                     (large[static_cast<size_t>(2 * y) * 1280 + 2 * x] & 0xFFFFFF);
+        }
+    }
+    EXPECT_EQ(wrong, 0);
+    cairo_surface_destroy(small);
+    cairo_surface_destroy(widget);
+    releaseWindowPicture();
 }
 
 }  // namespace

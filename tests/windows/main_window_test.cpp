@@ -78,8 +78,8 @@ protected:
 
 TEST_F(MainWindowTest, HasNoInputContextAndTypedLettersReachTheGame) {
     // Any other window has the thread's input context: the check below can tell.
-    HWND other = CreateWindowExW(0, L"STATIC", L"other", WS_POPUP, 0, 0, 10, 10, nullptr,
-                                 nullptr, GetModuleHandleW(nullptr), nullptr);
+    HWND other = CreateWindowExW(0, L"STATIC", L"other", WS_POPUP, 0, 0, 10, 10, nullptr, nullptr,
+                                 GetModuleHandleW(nullptr), nullptr);
     ASSERT_NE(other, nullptr);
     HIMC otherContext = ImmGetContext(other);
     EXPECT_NE(otherContext, nullptr) << "an ordinary window should have an input context";
