@@ -10,6 +10,7 @@ packages=(
   libgtk-3-dev libgstreamer1.0-dev gstreamer1.0-plugins-base gstreamer1.0-plugins-good
   fonts-ipafont-gothic locales
   xvfb xauth xdotool x11-utils imagemagick
+  dbus-daemon ibus ibus-anthy ibus-gtk3 python3-gi gir1.2-gtk-3.0
   mecab mecab-ipadic-utf8
   valgrind
 )
