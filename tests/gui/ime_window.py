@@ -40,15 +40,18 @@ def start_ibus(work, env):
     log = open(os.path.join(work, "ibus.log"), "wb")
     daemon = subprocess.Popen(["ibus-daemon", "--replace", "--single", "--panel=disable"],
                               env=env, stdout=log, stderr=log)
+    # list-engine reads a cache while the daemon cannot be reached; address asks the daemon.
     deadline = time.monotonic() + 30
-    while "anthy" not in ibus(env, "list-engine").stdout:
+    while "unix" not in ibus(env, "address").stdout or \
+            "anthy" not in ibus(env, "list-engine").stdout:
         if time.monotonic() > deadline:
             daemon.kill()
-            raise Skip("ibus-daemon did not list the Anthy engine within 30 s")
+            raise Skip("ibus-daemon did not come up with the Anthy engine within 30 s")
         time.sleep(0.3)
     subprocess.run(["gsettings", "set", "org.freedesktop.ibus.engine.anthy.common",
                     "input-mode", "0"], env=env, capture_output=True)  # 0: hiragana
     # The engine is listed a little before it can be chosen.
+    deadline = time.monotonic() + 30
     while ibus(env, "engine", "anthy").returncode != 0:
         if time.monotonic() > deadline:
             daemon.kill()
