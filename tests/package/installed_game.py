@@ -10,10 +10,12 @@ package is then purged, which must leave nothing behind outside the player's fol
 
 import argparse
 import configparser
+import fcntl
 import os
 import shutil
 import subprocess
 import sys
+import tempfile
 import time
 
 sys.path.insert(0, os.path.join(os.path.dirname(os.path.abspath(__file__)), "..", "gui"))
@@ -21,6 +23,8 @@ import window_driver as x  # noqa: E402
 from play_in_window import GAUGE_SECONDS, ranking_entries  # noqa: E402
 
 SKIP = 77
+# Held from install to purge: two builds' tests on one machine would remove each other's.
+LOCK = os.path.join(tempfile.gettempdir(), "keyfall-package-test.lock")
 SHIPPED = "/usr/share/keyfall/Date"
 # The player's word list: every Easy word is ねこ/neko, so the test knows what to type.
 WORDS = "[EASY]\r\nねこ,neko\r\n[NORMAL]\r\nいぬ,inu\r\n[HARD]\r\nさくら,sakura\r\n".encode("cp932")
@@ -195,6 +199,8 @@ def main():
     if os.geteuid() != 0:
         print("skipped: installing a package needs root (CI runs as root)")
         return SKIP
+    lock = open(LOCK, "w")
+    fcntl.flock(lock, fcntl.LOCK_EX)
     if installed():
         print("skipped: keyfall is installed on this machine; the test would replace it")
         return SKIP
