@@ -51,7 +51,10 @@ def wine(*arguments, cwd=None, timeout=120):
 def settle():
     """Waits until every process of the prefix has ended (an uninstaller runs a copy of
     itself from the temporary folder and returns at once)."""
-    subprocess.run([wine_tool("wineserver"), "-w"], timeout=120)
+    try:
+        subprocess.run([wine_tool("wineserver"), "-w"], timeout=120)
+    except subprocess.TimeoutExpired:
+        raise Failure("a program of the Wine prefix still runs after 120 s")
 
 
 def unix_path(windows_path):
@@ -137,7 +140,7 @@ def uninstall_with_scores(install, install_windows, work):
     """Runs the uninstaller's window as a player: Next, tick "Remove my scores too",
     Uninstall, Close."""
     uninstaller = subprocess.Popen([wine_tool("wine"), install_windows + r"\Uninstall.exe"])
-    window = x.find_window("Keyfall Uninstall", 60)
+    window = x.find_window("^Keyfall .", 60)  # "Keyfall Uninstall" in the player's language
     check(window is not None, "the uninstaller's window opened")
     time.sleep(1.0)
     left, top, _, _ = x.geometry(window)
@@ -147,11 +150,15 @@ def uninstall_with_scores(install, install_windows, work):
     x.keys("Return", pause=1.5)  # Next: the page of the scores' check box, which has the focus
     x.keys("space", pause=0.5)
     x.screenshot(os.path.join(work, "uninstall-ticked.png"))
-    x.keys("Return", pause=3.0)  # Uninstall
-    x.keys("Return", pause=1.0)  # Close
-    uninstaller.wait(timeout=60)
-    settle()
+    x.keys("Return", pause=0.5)  # Uninstall
+    deadline = time.monotonic() + 60
+    while os.path.exists(install) and time.monotonic() < deadline:
+        time.sleep(0.5)
     check(not os.path.exists(install), "with the removal ticked, the install folder is gone")
+    time.sleep(1.0)
+    x.keys("Return")  # Close
+    uninstaller.wait(timeout=30)  # it has handed over to its copy in the temporary folder
+    settle()
 
 
 def run(args):
