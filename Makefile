@@ -8,7 +8,8 @@ FUZZ_SECONDS ?= 600
 WINDOWS_TOOLS = x86_64-w64-mingw32-g++-posix x86_64-w64-mingw32-windres wine
 
 .PHONY: all deps deps-windows configure build run test test-normal test-asan format \
-	format-check clean windows test-windows bench fuzz fuzz-build test-fuzz
+	format-check clean windows test-windows bench fuzz fuzz-build test-fuzz package \
+	package-windows run-wine
 
 all: build
 
@@ -55,6 +56,19 @@ windows: deps-windows
 	cmake --preset windows
 	cmake --build --preset windows -j$(JOBS) --target keyfall
 	@echo "windows: build-windows/keyfall.exe"
+
+# keyfall.exe under Wine, in the repository's root, with the Japanese fonts of a Windows player.
+run-wine: windows
+	scripts/run-wine build-windows/keyfall.exe
+
+# The Debian package build/keyfall_<version>_<architecture>.deb (CPack).
+package: build/CMakeCache.txt
+	cmake --build --preset normal -j$(JOBS) --target package
+
+# build-windows/keyfall-<version>-win64.zip and keyfall-<version>-win64-setup.exe (NSIS).
+package-windows: deps-windows
+	cmake --preset windows
+	cmake --build --preset windows -j$(JOBS) --target package
 
 # The Windows part of `make test`, where the cross compiler and Wine are installed
 # (`make deps-windows`): keyfall.exe, the unit tests under Wine and the smoke test.

@@ -1,6 +1,6 @@
 #!/usr/bin/env bash
-# Installs the Debian packages Keyfall needs to build, run and test; installs nothing that is
-# already there. With --windows, the MinGW-w64 cross compiler and Wine as well.
+# Installs the Debian packages Keyfall needs to build, run, package and test; installs nothing
+# that is already there. With --windows, the MinGW-w64 cross compiler, Wine and NSIS as well.
 set -euo pipefail
 
 packages=(
@@ -8,15 +8,17 @@ packages=(
   libgtest-dev libgmock-dev libbenchmark-dev
   clang clang-format libclang-rt-14-dev
   libgtk-3-dev libgstreamer1.0-dev gstreamer1.0-plugins-base gstreamer1.0-plugins-good
+  gstreamer1.0-alsa
   fonts-ipafont-gothic locales
   xvfb xauth xdotool x11-utils imagemagick
   dbus-daemon ibus ibus-anthy ibus-gtk3 python3-gi gir1.2-gtk-3.0
   mecab mecab-ipadic-utf8
   valgrind
+  dpkg-dev lintian appstream desktop-file-utils
 )
 if [[ "${1:-}" == "--windows" ]]; then
-  packages=(g++-mingw-w64-x86-64-posix wine wine64 xvfb xauth xdotool x11-utils imagemagick icoutils python3
-    fonts-ipafont-gothic)
+  packages=(g++-mingw-w64-x86-64-posix wine wine64 xvfb xauth xdotool x11-utils imagemagick
+    icoutils python3 fonts-ipafont-gothic nsis)
 fi
 
 missing=()

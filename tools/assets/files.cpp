@@ -1,5 +1,7 @@
-// File writers; every multi-byte field little-endian, as the formats define.
+// File writers; multi-byte fields little-endian, except PNG's, which are big-endian.
 #include "tools/assets/files.h"
+
+#include <zlib.h>
 
 #include <algorithm>
 #include <cmath>
@@ -36,6 +38,20 @@ void putInfoHeader(Bytes& out, int width, int height, int bitCount, uint32_t ima
     put32(out, 2835);
     put32(out, 0);
     put32(out, 0);
+}
+
+void putBig32(Bytes& out, uint32_t v) {
+    for (int shift = 24; shift >= 0; shift -= 8) out.push_back(static_cast<uint8_t>(v >> shift));
+}
+
+// A PNG chunk: length, type, data, and the CRC of type and data.
+void putChunk(Bytes& out, const char* type, const Bytes& data) {
+    putBig32(out, static_cast<uint32_t>(data.size()));
+    size_t start = out.size();
+    out.insert(out.end(), type, type + 4);
+    out.insert(out.end(), data.begin(), data.end());
+    uLong crc = crc32(0L, out.data() + start, static_cast<uInt>(out.size() - start));
+    putBig32(out, static_cast<uint32_t>(crc));
 }
 
 bool writeBytes(const std::string& path, const Bytes& bytes) {
@@ -121,6 +137,37 @@ bool writeIco(const std::string& path, const std::vector<Canvas>& images) {
         offset += static_cast<uint32_t>(blobs[i].size());
     }
     for (const Bytes& blob : blobs) out.insert(out.end(), blob.begin(), blob.end());
+    return writeBytes(path, out);
+}
+
+bool writePng(const std::string& path, const Canvas& image) {
+    uint32_t w = static_cast<uint32_t>(image.width), h = static_cast<uint32_t>(image.height);
+    // Each row starts with its filter type; 0 (none) keeps the file a plain copy of the pixels.
+    Bytes rows;
+    for (int y = 0; y < image.height; ++y) {
+        rows.push_back(0);
+        for (int x = 0; x < image.width; ++x) {
+            const float* p = image.at(x, y);
+            for (int k = 0; k < 4; ++k) rows.push_back(channel(p[k]));
+        }
+    }
+    uLongf packedSize = compressBound(static_cast<uLong>(rows.size()));
+    Bytes packed(packedSize);
+    if (compress2(packed.data(), &packedSize, rows.data(), static_cast<uLong>(rows.size()),
+                  Z_BEST_COMPRESSION) != Z_OK) {
+        std::fprintf(stderr, "keyfall-assets: cannot compress %s\n", path.c_str());
+        return false;
+    }
+    packed.resize(packedSize);
+
+    Bytes header;
+    putBig32(header, w);
+    putBig32(header, h);
+    header.insert(header.end(), {8, 6, 0, 0, 0});  // 8 bits a channel, RGBA, no interlace
+    Bytes out = {0x89, 'P', 'N', 'G', '\r', '\n', 0x1A, '\n'};
+    putChunk(out, "IHDR", header);
+    putChunk(out, "IDAT", packed);
+    putChunk(out, "IEND", {});
     return writeBytes(path, out);
 }
 

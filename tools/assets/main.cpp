@@ -1,5 +1,6 @@
 // keyfall-assets: paints the images, the icon and the music of the data folder and writes
-// them, with Game.ini, into the folder given (normally Date).
+// them, with Game.ini, into the folder given (normally Date); with a second folder, also the
+// desktop icons (normally packaging/icons), painted by the same drawing as Icon.ico.
 #include <sys/stat.h>
 #include <cstdio>
 #include <string>
@@ -10,8 +11,8 @@
 #include "tools/assets/music.h"
 
 int main(int argc, char** argv) {
-    if (argc != 2) {
-        std::fprintf(stderr, "usage: keyfall-assets DATA_FOLDER\n");
+    if (argc != 2 && argc != 3) {
+        std::fprintf(stderr, "usage: keyfall-assets DATA_FOLDER [ICON_FOLDER]\n");
         return 2;
     }
     std::string date = argv[1];
@@ -33,6 +34,15 @@ int main(int argc, char** argv) {
     ok = writeIco(date + "/Icon.ico", {paintMark(16), paintMark(32), paintMark(48)}) && ok;
     ok = writeWav(date + "/BackMusic.wav", composeMusic(), musicSampleRate) && ok;
     ok = writeText(date + "/Game.ini", layout::gameIni()) && ok;
+    if (argc == 3) {
+        std::string icons = argv[2];
+        mkdir(icons.c_str(), 0755);
+        // The sizes of the desktop's icon theme (hicolor) that menus and launchers ask for.
+        for (int size : {16, 32, 48, 64, 128, 256}) {
+            ok = writePng(icons + "/keyfall-" + std::to_string(size) + ".png", paintMark(size)) &&
+                 ok;
+        }
+    }
     if (ok) std::printf("keyfall-assets: wrote the data files into %s\n", date.c_str());
     return ok ? 0 : 1;
 }
