@@ -21,7 +21,8 @@ constexpr uint64_t highBits = 0x8080808080808080ULL;
 constexpr uint64_t gatherTops = 0x0102040810204080ULL;
 // The first byte of each pixel: bits 0, 3, 6, ... of a mask with one bit per byte.
 constexpr uint64_t pixelStarts8 = 0x249249ULL;
-constexpr uint64_t pixelStarts16 = 0x249249249249ULL;
+// Used by the SSE2 rows only; a build without SSE2 (WebAssembly) has none.
+[[maybe_unused]] constexpr uint64_t pixelStarts16 = 0x249249249249ULL;
 
 void copyPixel(uint8_t* target, const uint8_t* source) {
     if (source[0] | source[1] | source[2]) {

@@ -1,0 +1,113 @@
+// Before main: the working folder that holds the data package's Date/, and the written files
+// of Date/ (the ranking) kept in IndexedDB, so that they survive a reload.
+//
+// The data folder itself stays in memory: only the files the game writes are saved, as a
+// copy in a folder of IndexedDB's own. The game writes a file by renaming a finished
+// temporary file over it, so a rename into Date/ (or a removal there) is what gets saved.
+var keyfallFiles = {
+  workingFolder: '/keyfall',
+  dataFolder: '/keyfall/Date',
+  savedFolder: '/keyfall-saved',
+  saving: false,    // a sync to IndexedDB is under way
+  again: false,     // something changed during it: sync once more when it ends
+  usable: false,    // IndexedDB answered at the start
+  saves: 0,         // syncs completed, for the page's tests
+
+  refused: function(error) {
+    keyfallFiles.usable = false;
+    console.warn('Keyfall: IndexedDB is not available (' + error +
+                 '); the ranking lasts this session only.');
+  },
+
+  // The saved copies go back into the data folder before the game reads anything.
+  restore: function() {
+    if (!keyfallFiles.usable) return;
+    FS.readdir(keyfallFiles.savedFolder).forEach(function(name) {
+      if (name === '.' || name === '..') return;
+      var from = keyfallFiles.savedFolder + '/' + name;
+      if (!FS.isFile(FS.stat(from).mode)) return;
+      FS.writeFile(keyfallFiles.dataFolder + '/' + name, FS.readFile(from));
+    });
+  },
+
+  // A file of the data folder was replaced or removed: its saved copy follows.
+  changed: function(path) {
+    if (!keyfallFiles.usable) return;
+    var slash = path.lastIndexOf('/');
+    if (slash < 0 || path.slice(0, slash) !== keyfallFiles.dataFolder) return;
+    var name = path.slice(slash + 1);
+    var saved = keyfallFiles.savedFolder + '/' + name;
+    var node = FS.analyzePath(path);
+    if (node.exists && FS.isFile(node.object.mode)) {
+      FS.writeFile(saved, FS.readFile(path));
+    } else if (FS.analyzePath(saved).exists) {
+      FS.unlink(saved);
+    } else {
+      return;
+    }
+    keyfallFiles.sync();
+  },
+
+  sync: function() {
+    if (keyfallFiles.saving) {
+      keyfallFiles.again = true;
+      return;
+    }
+    keyfallFiles.saving = true;
+    FS.syncfs(false, function(error) {
+      keyfallFiles.saving = false;
+      if (error) {
+        console.warn('Keyfall: the ranking could not be saved in IndexedDB (' + error + ').');
+      } else {
+        keyfallFiles.saves++;
+      }
+      if (keyfallFiles.again) {
+        keyfallFiles.again = false;
+        keyfallFiles.sync();
+      }
+    });
+  },
+
+  // Every rename and removal passes here; the ones in the data folder are saved.
+  watch: function() {
+    var rename = FS.rename;
+    FS.rename = function(from, to) {
+      rename(from, to);
+      keyfallFiles.changed(FS.lookupPath(to).path);
+      keyfallFiles.changed(PATH_FS.resolve(from));
+    };
+    var unlink = FS.unlink;
+    FS.unlink = function(path) {
+      var full = PATH_FS.resolve(path);
+      unlink(path);
+      keyfallFiles.changed(full);
+    };
+  },
+
+  prepare: function() {
+    FS.mkdirTree(keyfallFiles.dataFolder);
+    FS.chdir(keyfallFiles.workingFolder);
+    FS.mkdir(keyfallFiles.savedFolder);
+    try {
+      FS.mount(IDBFS, {}, keyfallFiles.savedFolder);
+    } catch (error) {
+      keyfallFiles.refused(error);
+      return;
+    }
+    addRunDependency('keyfall-saved');
+    FS.syncfs(true, function(error) {
+      if (error) {
+        keyfallFiles.refused(error);
+      } else {
+        keyfallFiles.usable = true;
+      }
+      removeRunDependency('keyfall-saved');
+    });
+    addOnPreMain(keyfallFiles.restore);
+    keyfallFiles.watch();
+  },
+};
+
+Module['preRun'] = Module['preRun'] || [];
+Module['preRun'].push(keyfallFiles.prepare);
+Module['keyfallFiles'] = keyfallFiles;
