@@ -6,10 +6,13 @@ JOBS ?= $(shell nproc)
 # Seconds each harness runs in `make fuzz`; `make test` gives each 30.
 FUZZ_SECONDS ?= 600
 WINDOWS_TOOLS = x86_64-w64-mingw32-g++-posix x86_64-w64-mingw32-windres wine
+WEB_TOOLS = emcc node npm chromium
+# The port of `make serve-web`.
+WEB_PORT ?= 8080
 
 .PHONY: all deps deps-windows configure build run test test-normal test-asan format \
 	format-check clean windows test-windows bench fuzz fuzz-build test-fuzz package \
-	package-windows run-wine
+	package-windows run-wine deps-web web serve-web test-web
 
 all: build
 
@@ -18,6 +21,15 @@ deps:
 
 deps-windows:
 	scripts/install-deps.sh --windows
+
+# Emscripten, Chromium and the font (Debian), and puppeteer-core for the page tests (npm).
+deps-web:
+	scripts/install-deps.sh --web
+	$(MAKE) tests/web/node_modules/.package-lock.json
+
+# npm ci only when the lock file has changed since the last install.
+tests/web/node_modules/.package-lock.json: tests/web/package-lock.json
+	npm ci --prefix tests/web --no-audit --no-fund
 
 # The first configure of a build installs what is missing first; later builds do not ask.
 build/CMakeCache.txt:
@@ -83,7 +95,33 @@ test-windows:
 		echo "test: skipped the Windows part, missing:$$missing (make deps-windows installs them)"; \
 	fi
 
-test: deps format-check test-normal test-asan test-fuzz test-windows
+# Keyfall in the browser: build-web/ holds static files that any web server can serve.
+web:
+	scripts/install-deps.sh --web
+	cmake --preset web
+	cmake --build --preset web -j$(JOBS)
+	@echo "web: build-web/index.html and its files (make serve-web serves them)"
+
+serve-web: web
+	node scripts/serve-web.mjs build-web $(WEB_PORT)
+
+# The web part of `make test`, where Emscripten, node and Chromium are installed (`make
+# deps-web`): the page in headless Chromium. Its result is compared with keyfall-sim of the
+# normal build.
+test-web:
+	@missing=""; for tool in $(WEB_TOOLS); do \
+		command -v $$tool >/dev/null 2>&1 || missing="$$missing $$tool"; done; \
+	if [ -z "$$missing" ]; then \
+		set -e; $(MAKE) tests/web/node_modules/.package-lock.json; \
+		cmake --preset normal; cmake --build --preset normal -j$(JOBS) --target keyfall-sim; \
+		cmake --preset web; \
+		cmake --build --preset web -j$(JOBS); \
+		ctest --preset web; \
+	else \
+		echo "test: skipped the web part, missing:$$missing (make deps-web installs them)"; \
+	fi
+
+test: deps format-check test-normal test-asan test-fuzz test-windows test-web
 
 # libFuzzer harnesses (fuzz/): a clang build of their own, then each harness for FUZZ_SECONDS.
 fuzz-build: deps
@@ -103,4 +141,4 @@ bench: deps
 	python3 bench/report.py build-bench
 
 clean:
-	rm -rf build build-asan build-windows build-bench build-fuzz
+	rm -rf build build-asan build-windows build-web build-bench build-fuzz

@@ -1,6 +1,7 @@
 #!/usr/bin/env bash
 # Installs the Debian packages Keyfall needs to build, run, package and test; installs nothing
-# that is already there. With --windows, the MinGW-w64 cross compiler, Wine and NSIS as well.
+# that is already there. With --windows, the MinGW-w64 cross compiler, Wine and NSIS as well;
+# with --web, Emscripten, Chromium and the font the page serves.
 set -euo pipefail
 
 packages=(
@@ -19,6 +20,11 @@ packages=(
 if [[ "${1:-}" == "--windows" ]]; then
   packages=(g++-mingw-w64-x86-64-posix wine wine64 xvfb xauth xdotool x11-utils imagemagick
     icoutils python3 fonts-ipafont-gothic nsis)
+fi
+if [[ "${1:-}" == "--web" ]]; then
+  packages=(emscripten chromium fonts-ipafont-gothic python3)
+  # A machine whose Node.js came from elsewhere has its npm; Debian's comes on its own.
+  command -v npm >/dev/null 2>&1 || packages+=(npm)
 fi
 
 missing=()

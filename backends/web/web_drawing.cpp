@@ -37,9 +37,7 @@ void convertRows(const uint8_t* bits, int width, int height, uint8_t* rgba) {
     }
 }
 
-int fontHeight(const NativeDC* dc) {
-    return dc && dc->font ? dc->font->height : defaultFontHeight;
-}
+int fontHeight(const NativeDC* dc) { return dc && dc->font ? dc->font->height : defaultFontHeight; }
 
 }  // namespace
 

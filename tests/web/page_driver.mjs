@@ -1,0 +1,101 @@
+// What the page tests and the web bench share: the server, headless Chromium with a fresh
+// profile, and the ways to read what the page shows.
+import fs from 'node:fs';
+import os from 'node:os';
+import path from 'node:path';
+
+import puppeteer from 'puppeteer-core';
+
+import {startServer} from '../../scripts/serve-web.mjs';
+
+export const sleep = (ms) => new Promise((resolve) => setTimeout(resolve, ms));
+
+// Options of the form --name value.
+export function options(argv) {
+  const found = {};
+  for (let i = 0; i < argv.length; i += 2) {
+    if (!argv[i].startsWith('--') || i + 1 >= argv.length) throw new Error(`bad option ${argv[i]}`);
+    found[argv[i].slice(2)] = argv[i + 1];
+  }
+  return found;
+}
+
+// The build folder served, with the overlay's files (a data package of its own) in front.
+export async function serve(site, overlay) {
+  const roots = overlay ? [overlay, site] : [site];
+  const server = await startServer({roots});
+  return {server, url: `http://127.0.0.1:${server.address().port}/`};
+}
+
+export async function launch(chromium) {
+  const profile = fs.mkdtempSync(path.join(os.tmpdir(), 'keyfall-chromium-'));
+  const browser = await puppeteer.launch({
+    executablePath: chromium,
+    headless: true,
+    userDataDir: profile,
+    args: ['--no-sandbox', '--disable-gpu', '--disable-quic', '--no-first-run',
+           '--disable-background-networking', '--disable-component-update', '--disable-sync'],
+  });
+  const close = async () => {
+    await browser.close();
+    fs.rmSync(profile, {recursive: true, force: true});
+  };
+  return {browser, close};
+}
+
+// Every console message and page error of the page, kept for the checks.
+export function recordConsole(page) {
+  const messages = [];
+  page.on('console', (message) => messages.push({type: message.type(), text: message.text()}));
+  page.on('pageerror', (error) => messages.push({type: 'pageerror', text: error.message}));
+  page.on('requestfailed', (request) => messages.push({
+    type: 'requestfailed', text: `${request.url()} ${request.failure()?.errorText}`,
+  }));
+  return messages;
+}
+
+export async function open(page, url) {
+  await page.goto(url);
+  await page.waitForFunction(() => document.body.dataset.keyfall === 'running',
+                             {timeout: 30000});
+}
+
+// Alt and a letter: the menu bar's mnemonic.
+export async function altKey(page, code) {
+  await page.keyboard.down('Alt');
+  await page.keyboard.press(code);
+  await page.keyboard.up('Alt');
+}
+
+export async function waitFor(page, fn, arg, timeout = 10000) {
+  return page.waitForFunction(fn, {timeout, polling: 50}, arg);
+}
+
+// The texts of the frame on the screen now.
+export const screenTexts = (page) => page.evaluate(() => keyfallPage.screen.texts.map((t) => t.text));
+
+// A rectangle of the screen's pixels (frame coordinates, y from the top) as RGBA bytes.
+export async function pixels(page, x, y, width, height) {
+  return page.evaluate((r) => {
+    const context = document.getElementById('screen').getContext('2d');
+    return Array.from(context.getImageData(r.x, r.y, r.width, r.height).data);
+  }, {x, y, width, height});
+}
+
+// How many pixels of the rectangle are near black: drawn text.
+export async function darkPixels(page, x, y, width, height) {
+  const data = await pixels(page, x, y, width, height);
+  let count = 0;
+  for (let i = 0; i < data.length; i += 4) {
+    if (data[i] < 90 && data[i + 1] < 90 && data[i + 2] < 90) ++count;
+  }
+  return count;
+}
+
+export function differentPixels(a, b) {
+  let count = 0;
+  for (let i = 0; i < a.length; i += 4) {
+    if (a[i] !== b[i] || a[i + 1] !== b[i + 1] || a[i + 2] !== b[i + 2]) ++count;
+  }
+  return count;
+}

@@ -1,0 +1,206 @@
+// A whole game in the page, in headless Chromium, played with the keyboard on a word list of
+// one word per difficulty: the page loads, the menu starts the game, the countdown shows,
+// typed romaji is judged on the canvas, an item key works, the gauge runs out and the result
+// box reports exactly what keyfall-sim reports for the same keys; after a reload the ranking
+// screen shows the score (IndexedDB), and nothing was logged as an error. Where IndexedDB is
+// refused, one console line says so and the game still runs.
+//
+// node play_in_page.mjs --site BUILD_WEB --overlay TEST_SITE --chromium PATH --sim KEYFALL_SIM
+//                       --date SHIPPED_DATE --words TEST_WORDS --out SCREENSHOT_FOLDER
+import {execFileSync} from 'node:child_process';
+import fs from 'node:fs';
+import os from 'node:os';
+import path from 'node:path';
+
+import {altKey, darkPixels, differentPixels, launch, open, options, pixels, recordConsole,
+        serve, sleep, waitFor} from './page_driver.mjs';
+
+const keyGap = 150;
+// n e k o, then "ne" and the Bomb, a miss (x) inside a word, and one more word.
+const plan = ['n', 'e', 'k', 'o', 'n', 'e', 'F2', 'n', 'e', 'x', 'k', 'o', 'n', 'e', 'k', 'o'];
+
+const failures = [];
+function check(condition, what) {
+  console.log(`${condition ? 'ok' : 'FAILED'}: ${what}`);
+  if (!condition) failures.push(what);
+}
+
+// What keyfall-sim reports for the same keys, on the same data, on its virtual clock.
+function simulatedResult(sim, date, words) {
+  const folder = fs.mkdtempSync(path.join(os.tmpdir(), 'keyfall-web-sim-'));
+  try {
+    fs.cpSync(date, path.join(folder, 'Date'), {
+      recursive: true,
+      filter: (source) => path.basename(source) !== 'RankingDate.ini',
+    });
+    fs.copyFileSync(words, path.join(folder, 'Date', 'Words.txt'));
+    const script = ['time 1000', 'clock 100000', 'menu 40001', 'wait 3100'];
+    for (const key of plan) {
+      script.push(key.length > 1 ? `key ${key}` : `type ${key}`, `wait ${keyGap}`);
+    }
+    script.push('wait 200000');
+    const output = execFileSync(sim, [], {cwd: folder, input: script.join('\n') + '\n',
+                                          encoding: 'utf8'});
+    const line = output.split('\n').find((l) => l.startsWith('messagebox caption='));
+    if (!line) throw new Error(`keyfall-sim showed no result box:\n${output}`);
+    const match = /^messagebox caption=(.*?) text=(.*)$/.exec(line);
+    return {caption: match[1], text: match[2].replace(/\\n/g, '\n')};
+  } finally {
+    fs.rmSync(folder, {recursive: true, force: true});
+  }
+}
+
+async function pressKey(page, key) {
+  await page.keyboard.press(key.length > 1 ? key : `Key${key.toUpperCase()}`);
+}
+
+async function playAndReload(browser, url, out, expected) {
+  const page = await browser.newPage();
+  const messages = recordConsole(page);
+  await page.setViewport({width: 720, height: 420, deviceScaleFactor: 1});
+  await open(page, url);
+
+  // The page as it loads.
+  check(await page.title() === 'Keyfall', 'the page title is "Keyfall"');
+  const page0 = await page.evaluate(() => {
+    const canvas = document.getElementById('screen');
+    return {
+      size: [canvas.width, canvas.height, canvas.clientWidth, canvas.clientHeight],
+      rendering: getComputedStyle(canvas).imageRendering,
+      tops: [...document.querySelectorAll('#menubar .top')].map((b) => b.textContent),
+      items: [...document.querySelectorAll('#menubar .item')].map((i) => i.textContent),
+      easyChecked: document.querySelector('[data-command="40009"]').classList.contains('checked'),
+      font: document.fonts.check('30px "Keyfall IPAGothic"'),
+      widths: ['a', '\u3042', 'a\u3042a', '1', '\u30ab'].map((s) => keyfallPage.text.width(30, s)),
+    };
+  });
+  check(page0.size.join() === '640,320,640,320', `a 640x320 canvas shown 1:1 (${page0.size})`);
+  check(page0.rendering === 'pixelated', 'the canvas is scaled without smoothing');
+  check(page0.tops.join('|') === 'ゲーム(G)|画面(S)', `the menu bar's labels (${page0.tops})`);
+  check(page0.items.join('|') ===
+        '難易度(M)Easy(E)Normal(N)Hard(H)|Easy(E)|Normal(N)|Hard(H)|スタート(S)|終了(E)|' +
+        'ランキング(R)|ゲーム画面(G)', `the menu items (${page0.items.join('|')})`);
+  check(page0.easyChecked, 'Easy is checked');
+  check(page0.font, 'the web font is loaded');
+  check(page0.widths.join() === '15,30,60,15,30',
+        `30 px text: 15 px a single-byte, 30 px a double-byte character (${page0.widths})`);
+  await page.screenshot({path: path.join(out, 'idle.png')});
+
+  // Alt+G, S: Start from the menu with the keyboard.
+  await altKey(page, 'KeyG');
+  const menuOpen = await page.evaluate(() => !document.querySelector('.popup').hidden);
+  check(menuOpen, 'Alt+G opens the game menu');
+  await page.keyboard.press('KeyS');
+  await waitFor(page, () => keyfallPage.screen.texts.some((t) => t.text === '3' &&
+                                                            t.x === 320 && t.y === 120));
+  check(await darkPixels(page, 320, 120, 16, 30) > 20, 'the countdown digit is on the canvas');
+  await page.screenshot({path: path.join(out, 'countdown.png')});
+
+  await waitFor(page, () => keyfallPage.screen.texts.some((t) => t.text === 'neko'));
+  // During a game Start and the difficulties are greyed when the menu opens.
+  await altKey(page, 'KeyG');
+  const greyed = await page.evaluate(() =>
+    ['40001', '40009', '40004', '40005', '40002'].map((c) =>
+      document.querySelector(`[data-command="${c}"]`).classList.contains('greyed')));
+  check(greyed.join() === 'true,true,true,true,false',
+        `the menu opened in play greys Start and the difficulties (${greyed})`);
+  await page.keyboard.press('Escape');
+  const menuClosed = await page.evaluate(() => !keyfallPage.menu.active);
+  check(menuClosed, 'Escape closes the menu');
+
+  const typedBefore = await darkPixels(page, 270, 151, 100, 30);
+  const bombBefore = await pixels(page, 264, 216, 32, 32);
+  for (const [index, key] of plan.entries()) {
+    await pressKey(page, key);
+    await sleep(keyGap);
+    if (index === 1) {
+      await waitFor(page, () => keyfallPage.screen.texts.some((t) => t.text === 'ne'));
+      const typedAfter = await darkPixels(page, 270, 151, 100, 30);
+      check(typedAfter > typedBefore + 20,
+            `typed romaji is drawn in its balloon (${typedBefore} -> ${typedAfter} dark pixels)`);
+      check(await darkPixels(page, 290, 49, 60, 30) > 40, 'the word is drawn in its balloon');
+      await page.screenshot({path: path.join(out, 'typing.png')});
+    }
+    if (key === 'F2') {
+      await sleep(100);
+      const bombAfter = await pixels(page, 264, 216, 32, 32);
+      check(differentPixels(bombBefore, bombAfter) > 100, 'F2 uses the Bomb: its icon goes');
+    }
+  }
+
+  // The gauge runs out: the result box.
+  const box = await waitFor(page, () => {
+    const boxes = keyfallPage.boxes.texts();
+    return boxes.length ? boxes[0] : null;
+  }, undefined, 160000).then((handle) => handle.jsonValue());
+  console.log(`result box: ${JSON.stringify(box)}; keyfall-sim: ${JSON.stringify(expected)}`);
+  check(box.caption === expected.caption && box.text === expected.text,
+        'the result box says exactly what keyfall-sim says for the same keys');
+  await page.screenshot({path: path.join(out, 'result.png')});
+  await page.keyboard.press('Enter');
+  await waitFor(page, () => keyfallPage.boxes.count() === 0);
+  check(true, 'Enter dismisses the result box');
+  await waitFor(page, () => Module.keyfallFiles.saves > 0).catch((error) => {
+    console.log(`console: ${JSON.stringify(messages)}`);
+    throw error;
+  });
+
+  // A reload: the ranking screen shows the score kept in IndexedDB.
+  const score = /:(-?\d+)/.exec(box.text)[1];
+  await page.reload();
+  await page.waitForFunction(() => document.body.dataset.keyfall === 'running');
+  await altKey(page, 'KeyS');
+  await page.keyboard.press('KeyR');
+  await waitFor(page, (s) => keyfallPage.screen.texts.some((t) => t.text === s), score);
+  check(true, `after a reload the ranking screen shows the score ${score}`);
+  await page.screenshot({path: path.join(out, 'ranking.png')});
+
+  const errors = messages.filter((m) => ['error', 'pageerror', 'requestfailed'].includes(m.type));
+  check(errors.length === 0, `no console errors (${JSON.stringify(errors)})`);
+  await page.close();
+}
+
+// A browser that refuses IndexedDB (as some private windows do).
+async function withoutIndexedDB(browser, url) {
+  const context = await browser.createBrowserContext();
+  const page = await context.newPage();
+  const messages = recordConsole(page);
+  await page.evaluateOnNewDocument(() => {
+    IDBFactory.prototype.open = () => {
+      throw new DOMException('refused for this test', 'SecurityError');
+    };
+  });
+  await open(page, url);
+  const said = messages.filter((m) => m.text.includes('IndexedDB'));
+  check(said.length === 1 && said[0].type === 'warning',
+        `without IndexedDB one console line says so (${JSON.stringify(said)})`);
+  const errors = messages.filter((m) => ['error', 'pageerror'].includes(m.type));
+  check(errors.length === 0, `... and the game starts without errors (${JSON.stringify(errors)})`);
+  await context.close();
+}
+
+const args = options(process.argv.slice(2));
+for (const name of ['site', 'chromium', 'sim', 'date', 'words', 'out']) {
+  if (!args[name]) throw new Error(`--${name} is needed`);
+}
+if (!fs.existsSync(args.sim)) {
+  console.error(`play_in_page: ${args.sim} is missing: build keyfall-sim first ` +
+                '(cmake --build --preset normal --target keyfall-sim)');
+  process.exit(1);
+}
+fs.mkdirSync(args.out, {recursive: true});
+const expected = simulatedResult(args.sim, args.date, args.words);
+const {server, url} = await serve(args.site, args.overlay);
+const {browser, close} = await launch(args.chromium);
+try {
+  await playAndReload(browser, url, args.out, expected);
+  await withoutIndexedDB(browser, url);
+} catch (error) {
+  failures.push(String(error.stack || error));
+  console.log(`FAILED: ${error.stack || error}`);
+} finally {
+  await close();
+  server.close();
+}
+console.log(failures.length ? `${failures.length} checks failed` : 'every check passed');
+process.exit(failures.length ? 1 : 0);
