@@ -32,9 +32,10 @@ async function typeForMs(page, ms) {
   const end = Date.now() + ms;
   while (Date.now() < end) {
     const next = await page.evaluate(() => {
-      const texts = keyfallPage.screen.texts;
-      const romaji = texts[1] ? texts[1].text : '';
-      const typed = texts[2] ? texts[2].text : '';
+      // The romaji and the typed text are the frame's lower-case texts, in that order.
+      const texts = keyfallPage.screen.texts.filter((t) => /^[a-z]+$/.test(t.text));
+      const romaji = texts[0] ? texts[0].text : '';
+      const typed = texts[1] ? texts[1].text : '';
       return romaji.startsWith(typed) ? romaji[typed.length] || 'a' : romaji[0] || 'a';
     });
     await page.keyboard.press(/[a-z]/.test(next) ? `Key${next.toUpperCase()}` : 'KeyA');

@@ -90,18 +90,15 @@ bool dueTimer(double now, unsigned& id) {
 }
 
 // Each timer due ticks once. Like WM_TIMER, a late timer does not catch up with the ticks
-// it missed: its next one is a period after this one.
+// it missed: its next one is due after now, so it cannot tick twice in one turn.
 void deliverTimers() {
     const double now = emscripten_get_now();
-    std::map<unsigned, bool> ticked;
     unsigned id = 0;
     while (!backend.quitPosted && dueTimer(now, id)) {
         Timer& timer = backend.timers[id];
         const double period = std::max(timer.period, 1u);
         timer.due += period;
         if (timer.due <= now) timer.due = now + period;
-        if (ticked[id]) continue;
-        ticked[id] = true;
         dispatch(msgTimer, id, 0);
     }
 }
