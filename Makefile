@@ -12,7 +12,7 @@ WEB_PORT ?= 8080
 
 .PHONY: all deps deps-windows configure build run test test-normal test-asan format \
 	format-check clean windows test-windows bench fuzz fuzz-build test-fuzz package \
-	package-windows run-wine deps-web web serve-web test-web
+	package-windows run-wine deps-web web serve-web test-web bench-web
 
 all: build
 
@@ -139,6 +139,12 @@ bench: deps
 	cmake --preset bench
 	cmake --build --preset bench -j$(JOBS)
 	python3 bench/report.py build-bench
+
+# The page's paint time and CPU share in headless Chromium, beside the native paint of
+# `make bench` when build-bench/ has it.
+bench-web: web
+	$(MAKE) tests/web/node_modules/.package-lock.json
+	node bench/web_bench.mjs --site build-web --chromium $$(command -v chromium) --native build-bench
 
 clean:
 	rm -rf build build-asan build-windows build-web build-bench build-fuzz

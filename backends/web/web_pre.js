@@ -30,19 +30,25 @@ var keyfallFiles = {
     });
   },
 
-  // A file of the data folder was replaced or removed: its saved copy follows.
+  // A file of the data folder was replaced or removed: its saved copy follows. Whatever
+  // goes wrong here, the game's own file is in place; only the copy is missed.
   changed: function(path) {
     if (!keyfallFiles.usable) return;
     var slash = path.lastIndexOf('/');
     if (slash < 0 || path.slice(0, slash) !== keyfallFiles.dataFolder) return;
     var name = path.slice(slash + 1);
     var saved = keyfallFiles.savedFolder + '/' + name;
-    var node = FS.analyzePath(path);
-    if (node.exists && FS.isFile(node.object.mode)) {
-      FS.writeFile(saved, FS.readFile(path));
-    } else if (FS.analyzePath(saved).exists) {
-      FS.unlink(saved);
-    } else {
+    try {
+      var node = FS.analyzePath(path);
+      if (node.exists && FS.isFile(node.object.mode)) {
+        FS.writeFile(saved, FS.readFile(path));
+      } else if (FS.analyzePath(saved).exists) {
+        FS.unlink(saved);
+      } else {
+        return;
+      }
+    } catch (error) {
+      console.warn('Keyfall: ' + name + ' could not be saved (' + error + ').');
       return;
     }
     keyfallFiles.sync();
@@ -73,7 +79,7 @@ var keyfallFiles = {
     var rename = FS.rename;
     FS.rename = function(from, to) {
       rename(from, to);
-      keyfallFiles.changed(FS.lookupPath(to).path);
+      keyfallFiles.changed(PATH_FS.resolve(to));
       keyfallFiles.changed(PATH_FS.resolve(from));
     };
     var unlink = FS.unlink;

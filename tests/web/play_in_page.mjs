@@ -1,9 +1,10 @@
 // A whole game in the page, in headless Chromium, played with the keyboard on a word list of
-// one word per difficulty: the page loads, the menu starts the game, the countdown shows,
-// typed romaji is judged on the canvas, an item key works, the gauge runs out and the result
-// box reports exactly what keyfall-sim reports for the same keys; after a reload the ranking
-// screen shows the score (IndexedDB), and nothing was logged as an error. Where IndexedDB is
-// refused, one console line says so and the game still runs.
+// one word per difficulty: the page loads, the menu starts the game, the countdown shows and
+// the music loops, a key the IME composes is not judged, typed romaji is judged on the canvas,
+// an item key works, the gauge runs out and the result box reports exactly what keyfall-sim
+// reports for the same keys; after a reload the ranking screen shows the score (IndexedDB),
+// and nothing was logged as an error. Then the scaling at other device pixel ratios, and a
+// browser that refuses IndexedDB: one console line says so and the game still runs.
 //
 // node play_in_page.mjs --site BUILD_WEB --overlay TEST_SITE --chromium PATH --sim KEYFALL_SIM
 //                       --date SHIPPED_DATE --words TEST_WORDS --out SCREENSHOT_FOLDER
@@ -94,6 +95,11 @@ async function playAndReload(browser, url, out, expected) {
   await waitFor(page, () => keyfallPage.screen.texts.some((t) => t.text === '3' &&
                                                             t.x === 320 && t.y === 120));
   check(await darkPixels(page, 320, 120, 16, 30) > 20, 'the countdown digit is on the canvas');
+  const music = await waitFor(page, () => {
+    const source = keyfallPage.sound.source;
+    return source && source.buffer ? {loop: source.loop, seconds: source.buffer.duration} : null;
+  }).then((handle) => handle.jsonValue());
+  check(music.loop && music.seconds > 1, `the music loops from Start (${JSON.stringify(music)})`);
   await page.screenshot({path: path.join(out, 'countdown.png')});
 
   await waitFor(page, () => keyfallPage.screen.texts.some((t) => t.text === 'neko'));
@@ -148,6 +154,7 @@ async function playAndReload(browser, url, out, expected) {
   console.log(`result box: ${JSON.stringify(box)}; keyfall-sim: ${JSON.stringify(expected)}`);
   check(box.caption === expected.caption && box.text === expected.text,
         'the result box says exactly what keyfall-sim says for the same keys');
+  check(await page.evaluate(() => keyfallPage.sound.source === null), 'the music stops at game over');
   await page.screenshot({path: path.join(out, 'result.png')});
   await page.keyboard.press('Enter');
   await waitFor(page, () => keyfallPage.boxes.count() === 0);
