@@ -1,5 +1,5 @@
 // The JavaScript half of the web backend: the functions web_bridge.h declares. The document
-// belongs to the page's own script (page/keyfall-page.js); these only cross over to it.
+// belongs to the page's own scripts (page/page-*.js); these only cross over to them.
 mergeInto(LibraryManager.library, {
   // The NUL-terminated code page 932 bytes at ptr, as a view into the wasm memory.
   $keyfallBytes: function(ptr) {

@@ -1,0 +1,167 @@
+// The page's input: the modal message boxes, the keyboard (virtual-key codes and the
+// characters Windows would send, IME compositions left alone), and the start-up of the game
+// once the web font is in.
+'use strict';
+
+(function() {
+  const page = window.keyfallPage;
+  const loop = page.loop;
+  const menu = page.menu;
+  const letterOf = page.letterOf;
+
+  // --- Message boxes -------------------------------------------------------------------------
+
+  const boxes = {
+    open: new Map(),
+    next: 1,
+
+    openBox(message, caption) {
+      const id = this.next++;
+      const dialog = document.createElement('dialog');
+      dialog.className = 'box';
+      const title = document.createElement('h2');
+      title.textContent = caption;
+      const body = document.createElement('p');
+      body.textContent = message;
+      const button = document.createElement('button');
+      button.type = 'button';
+      button.textContent = 'OK';
+      dialog.append(title, body, button);
+      const dismiss = () => this.dismiss(id);
+      button.addEventListener('click', dismiss);
+      dialog.addEventListener('cancel', (event) => {
+        event.preventDefault();
+        dismiss();
+      });
+      dialog.addEventListener('keydown', (event) => {
+        if (event.key === 'Enter' || event.key === 'Escape') {
+          event.preventDefault();
+          dismiss();
+        }
+      });
+      document.body.append(dialog);
+      this.open.set(id, dialog);
+      menu.closeAll();
+      dialog.showModal();
+      button.focus();
+      return id;
+    },
+    // The player's answer: the box's loop sees it at once.
+    dismiss(id) {
+      if (!this.open.has(id)) return;
+      this.close(id);
+      loop.wake();
+    },
+    isOpen(id) {
+      return this.open.has(id);
+    },
+    close(id) {
+      const dialog = this.open.get(id);
+      if (!dialog) return;
+      this.open.delete(id);
+      if (dialog.open) dialog.close();
+      dialog.remove();
+    },
+    count() {
+      return this.open.size;
+    },
+  };
+  page.boxes = {
+    open: (message, caption) => boxes.openBox(message, caption),
+    isOpen: (id) => boxes.isOpen(id),
+    close: (id) => boxes.close(id),
+    count: () => boxes.count(),
+    texts: () => [...boxes.open.values()].map((d) => ({
+      caption: d.querySelector('h2').textContent,
+      text: d.querySelector('p').textContent,
+    })),
+  };
+
+  // --- Keyboard ----------------------------------------------------------------------------
+
+  const namedKeys = {
+    Backspace: 0x08, Tab: 0x09, Enter: 0x0d, Shift: 0x10, Control: 0x11, Escape: 0x1b,
+    ' ': 0x20, PageUp: 0x21, PageDown: 0x22, End: 0x23, Home: 0x24, ArrowLeft: 0x25,
+    ArrowUp: 0x26, ArrowRight: 0x27, ArrowDown: 0x28, Insert: 0x2d, Delete: 0x2e,
+  };
+
+  // The Windows virtual-key code of a key, or 0 for keys the game cannot tell apart anyway.
+  function virtualKey(event) {
+    const key = event.key;
+    const fn = /^F([1-9]|1[0-2])$/.exec(key);
+    if (fn) return 0x6f + Number(fn[1]);
+    if (key.length === 1 && /[a-z]/i.test(key)) return key.toUpperCase().charCodeAt(0);
+    if (key.length === 1 && /[0-9]/.test(key)) return key.charCodeAt(0);
+    return namedKeys[key] || 0;
+  }
+
+  // The character byte Windows would translate the key into, or -1 when it makes none.
+  function characterOf(event) {
+    switch (event.key) {
+      case 'Backspace': return 8;
+      case 'Tab': return 9;
+      case 'Enter': return 13;
+      case 'Escape': return 27;
+      default: break;
+    }
+    if (event.key.length !== 1) return -1;
+    const code = event.key.charCodeAt(0);
+    if (event.ctrlKey) {
+      // Ctrl with a letter gives its control code, as TranslateMessage does.
+      const letter = letterOf(event);
+      return /^[a-z]$/.test(letter) ? letter.toUpperCase().charCodeAt(0) - 0x40 : -1;
+    }
+    return code >= 0x20 && code < 0x7f ? code : -1;
+  }
+
+  const imeHint = document.getElementById('ime-hint');
+
+  window.addEventListener('keydown', (event) => {
+    // A box is modal: its own keys dismiss it, and the game hears nothing.
+    if (boxes.count() > 0 || document.body.dataset.keyfall !== 'running') return;
+    // Keys that make a composition belong to the IME; the game judges half-width letters.
+    if (event.isComposing || event.keyCode === 229) {
+      imeHint.hidden = false;
+      return;
+    }
+    if (menu.active) {
+      event.preventDefault();
+      menu.key(event);
+      return;
+    }
+    if (event.altKey) {
+      if (menu.mnemonicOpen(event)) event.preventDefault();
+      return;
+    }
+    if (event.metaKey) return;
+    const key = virtualKey(event);
+    const character = characterOf(event);
+    if (key === 0 && character < 0) return;
+    imeHint.hidden = true;
+    // The game's keys are its own (F5 is an item, not a reload, Tab does not move focus);
+    // with Ctrl the browser keeps its shortcuts.
+    if (!event.ctrlKey && key !== 0x7a && key !== 0x7b) event.preventDefault();
+    if (key) loop.push(page.events.keyDown, key);
+    if (character >= 0) loop.push(page.events.character, character);
+    loop.wake();
+  }, true);
+
+  // --- Start-up ----------------------------------------------------------------------------
+
+  // Text is drawn only once the web font is in; without it, the browser's monospace face.
+  const fontReady = new FontFace(page.fontFamily, 'url(ipag.ttf)').load().then((face) => {
+    document.fonts.add(face);
+  }).catch((error) => {
+    console.warn('Keyfall: the font ipag.ttf could not be loaded (' + error + ').');
+  });
+
+  window.Module = {
+    preRun: [function() {
+      Module.addRunDependency('keyfall-font');
+      fontReady.then(() => Module.removeRunDependency('keyfall-font'));
+    }],
+    print: (line) => console.log(line),
+    printErr: (line) => console.warn(line),
+    onAbort: () => page.setStatus('Keyfall が止まりました。(Keyfall has stopped.)'),
+  };
+})();

@@ -1,0 +1,186 @@
+// The page's drawing: frame bitmaps as canvases, text in the web font, the copy to the
+// screen canvas, the paint statistics, and the music through Web Audio.
+'use strict';
+
+(function() {
+  const page = window.keyfallPage;
+  const frameWidth = page.frameWidth;
+  const frameHeight = page.frameHeight;
+  const fontFamily = 'Keyfall IPAGothic';
+  page.fontFamily = fontFamily;
+  const screenContext = document.getElementById('screen').getContext('2d');
+
+  // --- Frame bitmaps, text and the screen ----------------------------------------------------
+
+  // Frame bitmaps are canvases; the game makes and deletes one at every paint, so deleted
+  // ones are kept for the next.
+  const bitmaps = {
+    live: new Map(),
+    spare: [],
+    next: 1,
+
+    create(width, height) {
+      let found = this.spare.findIndex((b) => b.canvas.width === width &&
+                                              b.canvas.height === height);
+      let bitmap;
+      if (found >= 0) {
+        bitmap = this.spare.splice(found, 1)[0];
+      } else {
+        const canvas = document.createElement('canvas');
+        canvas.width = width;
+        canvas.height = height;
+        const context = canvas.getContext('2d');
+        if (!context) return 0;
+        bitmap = {canvas, context};
+      }
+      bitmap.texts = [];
+      const id = this.next++;
+      this.live.set(id, bitmap);
+      return id;
+    },
+    upload(id, rgba, width, height) {
+      const bitmap = this.live.get(id);
+      if (!bitmap) return;
+      const pixels = new Uint8ClampedArray(rgba.buffer, rgba.byteOffset, width * height * 4);
+      bitmap.context.putImageData(new ImageData(pixels, width, height), 0, 0);
+    },
+    remove(id) {
+      const bitmap = this.live.get(id);
+      if (!bitmap) return;
+      this.live.delete(id);
+      if (this.spare.length < 2) this.spare.push(bitmap);
+    },
+  };
+  page.bitmaps = bitmaps;
+
+  const measuring = document.createElement('canvas').getContext('2d');
+  const fontAscents = new Map();
+
+  function fontOf(height) {
+    return height + 'px "' + fontFamily + '", monospace';
+  }
+
+  // Texts are placed by the top of their cell, as the game's text calls are: the baseline
+  // lies the font's ascent below it.
+  function ascentOf(height) {
+    let ascent = fontAscents.get(height);
+    if (ascent === undefined) {
+      measuring.font = fontOf(height);
+      const metrics = measuring.measureText('\u3042');
+      ascent = Math.round(metrics.fontBoundingBoxAscent || height * 0.88);
+      fontAscents.set(height, ascent);
+    }
+    return ascent;
+  }
+
+  function colourOf(colour) {
+    const red = colour & 0xff;
+    const green = (colour >> 8) & 0xff;
+    const blue = (colour >> 16) & 0xff;
+    return 'rgb(' + red + ',' + green + ',' + blue + ')';
+  }
+
+  const text = {
+    width(height, string) {
+      measuring.font = fontOf(height);
+      return Math.round(measuring.measureText(string).width);
+    },
+    draw(id, height, colour, opaque, x, y, string) {
+      const bitmap = bitmaps.live.get(id);
+      if (!bitmap) return;
+      const context = bitmap.context;
+      context.font = fontOf(height);
+      if (opaque) {
+        context.fillStyle = '#fff';
+        context.fillRect(x, y, Math.round(context.measureText(string).width), height);
+      }
+      context.fillStyle = colourOf(colour);
+      context.textBaseline = 'alphabetic';
+      context.fillText(string, x, y + ascentOf(height));
+      bitmap.texts.push({x, y, colour, text: string});
+    },
+  };
+  page.text = text;
+
+  // What the player sees: the last frame copied to the window, and its texts.
+  const screen = {
+    texts: [],
+    present(id, width, height) {
+      const bitmap = bitmaps.live.get(id);
+      if (!bitmap) return;
+      const w = Math.min(width, bitmap.canvas.width, frameWidth);
+      const h = Math.min(height, bitmap.canvas.height, frameHeight);
+      if (w <= 0 || h <= 0) return;
+      screenContext.drawImage(bitmap.canvas, 0, 0, w, h, 0, 0, w, h);
+      this.texts = bitmap.texts;
+    },
+    fillWhite() {
+      screenContext.fillStyle = '#fff';
+      screenContext.fillRect(0, 0, frameWidth, frameHeight);
+    },
+  };
+  page.screen = screen;
+
+  // How long the paints took (the newest thousand), for the bench.
+  const stats = {
+    paints: [],
+    paintTook(ms) {
+      this.paints.push(ms);
+      if (this.paints.length > 1000) this.paints.splice(0, this.paints.length - 1000);
+    },
+  };
+  page.stats = stats;
+
+  // --- Music -------------------------------------------------------------------------------
+
+  // Web Audio, started from the Start command: the player's key or click has already let the
+  // page make sound. Anything that goes wrong is silence.
+  const sound = {
+    context: null,
+    buffers: new Map(),
+    source: null,
+    generation: 0,
+
+    play(path, bytes) {
+      this.stop();
+      const generation = this.generation;
+      try {
+        if (!this.context) this.context = new AudioContext();
+        if (this.context.state === 'suspended') this.context.resume().catch(() => {});
+      } catch (error) {
+        return;
+      }
+      const context = this.context;
+      let buffer = this.buffers.get(path);
+      if (!buffer) {
+        const copy = bytes.slice().buffer;
+        buffer = context.decodeAudioData(copy);
+        this.buffers.set(path, buffer);
+      }
+      buffer.then((decodedBuffer) => {
+        if (generation !== this.generation) return;  // stopped or replaced meanwhile
+        const source = context.createBufferSource();
+        source.buffer = decodedBuffer;
+        source.loop = true;
+        source.connect(context.destination);
+        source.start();
+        this.source = source;
+      }).catch(() => {
+        this.buffers.delete(path);
+      });
+    },
+    stop() {
+      this.generation++;
+      if (this.source) {
+        try {
+          this.source.stop();
+        } catch (error) {
+          // already stopped
+        }
+        this.source.disconnect();
+        this.source = null;
+      }
+    },
+  };
+  page.sound = sound;
+})();
