@@ -82,7 +82,8 @@
       }
       this.wakeUp = wakeUp;
       if (timeoutMs >= 0) this.timeout = setTimeout(() => this.wake(), timeoutMs);
-      if (wantFrame) {
+      // One request stands until its frame comes, however often the loop wakes meanwhile.
+      if (wantFrame && !this.frameRequest) {
         this.frameRequest = requestAnimationFrame(() => {
           this.frameRequest = 0;
           this.frameArrived = true;
@@ -95,8 +96,6 @@
       if (!wakeUp) return;  // the game is running already and will see the queue
       this.wakeUp = null;
       clearTimeout(this.timeout);
-      if (this.frameRequest) cancelAnimationFrame(this.frameRequest);
-      this.frameRequest = 0;
       wakeUp();
     },
     push(kind, value) {
