@@ -87,6 +87,45 @@ async function playAndReload(browser, url, out, expected) {
         `30 px text: 15 px a single-byte, 30 px a double-byte character (${page0.widths})`);
   await page.screenshot({path: path.join(out, 'idle.png')});
 
+  // The keys' messages, as the desktop backends translate the same keys (the GTK backend's
+  // table): the character bytes and the virtual-key code.
+  const keyCases = [
+    ['letter', {key: 'a'}, [0x61], 0x41], ['shifted letter', {key: 'A', shiftKey: true}, [0x41], 0x41],
+    ['space', {key: ' '}, [0x20], 0x20], ['Enter', {key: 'Enter'}, [13], 0x0d],
+    ['Backspace', {key: 'Backspace'}, [8], 0x08], ['Tab', {key: 'Tab'}, [9], 0x09],
+    ['Escape', {key: 'Escape'}, [27], 0x1b], ['Delete', {key: 'Delete'}, [], 0x2e],
+    ['F1', {key: 'F1'}, [], 0x70], ['F6', {key: 'F6'}, [], 0x75], ['F10', {key: 'F10'}, [], 0x79],
+    ['Shift alone', {key: 'Shift', shiftKey: true}, [], 0x10],
+    ['Ctrl+A', {key: 'a', ctrlKey: true}, [1], 0x41],
+    ['Ctrl+Shift+Z', {key: 'Z', ctrlKey: true, shiftKey: true}, [0x1a], 0x5a],
+    ['Ctrl+Enter', {key: 'Enter', ctrlKey: true}, [10], 0x0d],
+    ['Ctrl+Backspace', {key: 'Backspace', ctrlKey: true}, [0x7f], 0x08],
+    ['Ctrl+[', {key: '[', ctrlKey: true}, [0x1b], 0], ['Ctrl+@', {key: '@', ctrlKey: true}, [0], 0],
+    ['Ctrl+\\', {key: '\\', ctrlKey: true}, [0x1c], 0],
+    ['Ctrl+]', {key: ']', ctrlKey: true}, [0x1d], 0], ['Ctrl+^', {key: '^', ctrlKey: true}, [0x1e], 0],
+    ['Ctrl+_', {key: '_', ctrlKey: true}, [0x1f], 0],
+    ['Ctrl+Escape', {key: 'Escape', ctrlKey: true}, [0x1b], 0x1b],
+    ['Ctrl+Space', {key: ' ', ctrlKey: true}, [0x20], 0x20],
+    ['Ctrl+Tab', {key: 'Tab', ctrlKey: true}, [], 0x09], ['Ctrl+2', {key: '2', ctrlKey: true}, [], 0x32],
+    ['Ctrl+;', {key: ';', ctrlKey: true}, [], 0], ['Ctrl+e acute', {key: '\u00e9', ctrlKey: true}, [], 0],
+    ['katakana a', {key: '\u30a2'}, [0x83, 0x41], 0], ['hiragana a', {key: '\u3042'}, [0x82, 0xa0], 0],
+    ['half-width katakana a', {key: '\uff71'}, [0xb1], 0],
+    ['multiplication sign', {key: '\u00d7'}, [0x81, 0x7e], 0],
+    ['e acute', {key: '\u00e9'}, [0x65], 0], ['sharp s', {key: '\u00df'}, [0x73], 0],
+    ['yen sign', {key: '\u00a5'}, [0x5c], 0], ['hiragana vu', {key: '\u3094'}, [0x83, 0x94], 0],
+    ['em dash', {key: '\u2014'}, [0x3f], 0], ['wave dash', {key: '\u301c'}, [0x3f], 0],
+    ['euro sign', {key: '\u20ac'}, [0x3f], 0], ['emoji beyond the BMP', {key: '\u{1f600}'}, [0x3f], 0],
+    ['dead key', {key: 'Dead'}, [], 0],
+  ];
+  const translated = await page.evaluate((cases) => cases.map(([, init]) => {
+    const event = new KeyboardEvent('keydown', init);
+    return [keyfallPage.keys.charactersOf(event), keyfallPage.keys.virtualKey(event)];
+  }), keyCases);
+  const wrong = keyCases.filter(([, , bytes, key], i) =>
+    translated[i][0].join() !== bytes.join() || translated[i][1] !== key)
+    .map(([name], i) => name);
+  check(wrong.length === 0, `keys give the desktop backends' messages (wrong: ${wrong})`);
+
   // Alt+G, S: Start from the menu with the keyboard.
   await altKey(page, 'KeyG');
   const menuOpen = await page.evaluate(() => !document.querySelector('.popup').hidden);

@@ -1,13 +1,12 @@
-// The page's input: the modal message boxes, the keyboard (virtual-key codes and the
-// characters Windows would send, IME compositions left alone), and the start-up of the game
-// once the web font is in.
+// The page's input: the modal message boxes, the keyboard (IME compositions left alone, the
+// menu's keys, then the game's), and the start-up of the game once the web font is in.
 'use strict';
 
 (function() {
   const page = window.keyfallPage;
   const loop = page.loop;
   const menu = page.menu;
-  const letterOf = page.letterOf;
+  const keys = page.keys;
 
   // --- Message boxes -------------------------------------------------------------------------
 
@@ -79,41 +78,6 @@
 
   // --- Keyboard ----------------------------------------------------------------------------
 
-  const namedKeys = {
-    Backspace: 0x08, Tab: 0x09, Enter: 0x0d, Shift: 0x10, Control: 0x11, Escape: 0x1b,
-    ' ': 0x20, PageUp: 0x21, PageDown: 0x22, End: 0x23, Home: 0x24, ArrowLeft: 0x25,
-    ArrowUp: 0x26, ArrowRight: 0x27, ArrowDown: 0x28, Insert: 0x2d, Delete: 0x2e,
-  };
-
-  // The Windows virtual-key code of a key, or 0 for keys the game cannot tell apart anyway.
-  function virtualKey(event) {
-    const key = event.key;
-    const fn = /^F([1-9]|1[0-2])$/.exec(key);
-    if (fn) return 0x6f + Number(fn[1]);
-    if (key.length === 1 && /[a-z]/i.test(key)) return key.toUpperCase().charCodeAt(0);
-    if (key.length === 1 && /[0-9]/.test(key)) return key.charCodeAt(0);
-    return namedKeys[key] || 0;
-  }
-
-  // The character byte Windows would translate the key into, or -1 when it makes none.
-  function characterOf(event) {
-    switch (event.key) {
-      case 'Backspace': return 8;
-      case 'Tab': return 9;
-      case 'Enter': return 13;
-      case 'Escape': return 27;
-      default: break;
-    }
-    if (event.key.length !== 1) return -1;
-    const code = event.key.charCodeAt(0);
-    if (event.ctrlKey) {
-      // Ctrl with a letter gives its control code, as TranslateMessage does.
-      const letter = letterOf(event);
-      return /^[a-z]$/.test(letter) ? letter.toUpperCase().charCodeAt(0) - 0x40 : -1;
-    }
-    return code >= 0x20 && code < 0x7f ? code : -1;
-  }
-
   const imeHint = document.getElementById('ime-hint');
 
   window.addEventListener('keydown', (event) => {
@@ -134,15 +98,15 @@
       return;
     }
     if (event.metaKey) return;
-    const key = virtualKey(event);
-    const character = characterOf(event);
-    if (key === 0 && character < 0) return;
+    const key = keys.virtualKey(event);
+    const characters = keys.charactersOf(event);
+    if (key === 0 && characters.length === 0) return;
     imeHint.hidden = true;
     // The game's keys are its own (F5 is an item, not a reload, Tab does not move focus);
     // with Ctrl the browser keeps its shortcuts.
     if (!event.ctrlKey && key !== 0x7a && key !== 0x7b) event.preventDefault();
     if (key) loop.push(page.events.keyDown, key);
-    if (character >= 0) loop.push(page.events.character, character);
+    for (const character of characters) loop.push(page.events.character, character);
     loop.wake();
   }, true);
 
