@@ -1,5 +1,5 @@
 // The window half of the GTK backend's paint, without a display: beginPaint, endPaint and
-// copyFrameToWindow as platform/gtk/gtk_window.cpp has them (that file needs a GTK window to
+// copyFrameToWindow as backends/gtk/gtk_window.cpp has them (that file needs a GTK window to
 // run), on the backend's own window picture, and the draw handler's paint of that picture,
 // here onto an offscreen surface that stands in for the widget.
 #include "bench/gtk_window_stand_in.h"
@@ -8,9 +8,6 @@
 #include "backends/gtk/window_picture.h"
 
 namespace {
-
-constexpr int frameWidth = 640;
-constexpr int frameHeight = 320;
 
 struct StandIn {
     NativeDC paintDC;

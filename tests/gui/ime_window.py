@@ -22,6 +22,7 @@ SKIPPED = 77
 # bindings, ahead of the system's on PATH, would stop the engine.
 SYSTEM_PATH = "/usr/bin:/bin"
 PROBE = os.path.join(os.path.dirname(os.path.abspath(__file__)), "ime_probe.py")
+HIRAGANA = os.path.join(os.path.dirname(os.path.abspath(__file__)), "ime_hiragana.py")
 
 
 class Skip(Exception):
@@ -48,18 +49,28 @@ def start_ibus(work, env):
             daemon.kill()
             raise Skip("ibus-daemon did not come up with the Anthy engine within 30 s")
         time.sleep(0.3)
-    subprocess.run(["gsettings", "set", "org.freedesktop.ibus.engine.anthy.common",
-                    "input-mode", "0"], env=env, capture_output=True)  # 0: hiragana
-    # The engine is listed a little before it can be chosen.
+    # The engine is listed a little before it can be chosen. "ibus engine NAME" may report a
+    # failure (it tries the portal first) and still switch: the engine in use decides.
     deadline = time.monotonic() + 30
-    while ibus(env, "engine", "anthy").returncode != 0:
+    while True:
+        ibus(env, "engine", "anthy")
+        if ibus(env, "engine").stdout.strip() == "anthy":
+            break
         if time.monotonic() > deadline:
             daemon.kill()
             raise Skip("ibus-daemon lists the Anthy engine but cannot start it: "
                        + ibus(env, "engine", "anthy").stderr.strip()[-200:])
         time.sleep(0.3)
-    play.check(ibus(env, "engine").stdout.strip() == "anthy",
-               "ibus runs the Anthy engine, in hiragana mode")
+    play.check(True, "ibus runs the Anthy engine")
+    turned = subprocess.run(["/usr/bin/python3", HIRAGANA], env=env, capture_output=True,
+                            text=True, timeout=30)
+    if turned.returncode != 0:
+        daemon.kill()
+        raise Skip("Anthy's input mode cannot be set (gir1.2-ibus-1.0 missing?): "
+                   + turned.stderr.strip()[-200:])
+    play.check(turned.stdout.strip() == "\u306d",
+               f"Anthy is in hiragana mode: an input context of ibus makes ね of \"ne\" "
+               f"({turned.stdout.strip()!r})")
     return daemon
 
 
