@@ -5,6 +5,7 @@
 #include "app/menu.h"
 #include "base/game_state.h"
 #include "game/flow.h"
+#include "game/game_options.h"
 #include "game/items.h"
 #include "game/judge.h"
 #include "platform/platform.h"
@@ -19,10 +20,11 @@ void setMenuCheck(WindowHandle window, int flag, unsigned commandId) {
     setMenuItemChecked(window, commandId, flag == 1 ? 1 : 0);
 }
 
-// Game state: memoryDC, layout, images, backBuffer, difficulty, font.
+// Game state: memoryDC, layout, anyRomaji, images, backBuffer, difficulty, font.
 void createSequence(WindowHandle window) {
     game.memoryDC = createMemoryContext(window);
     loadLayout();
+    loadGameOptions();
     setMenuCheck(window, 1, cmdEasy);
     redrawMenuBar(window);
     loadImages();

@@ -34,6 +34,27 @@ struct MmTime {
     uint32_t ms = 0;
 };
 
+// One kana of the current word as the Any-romaji judge reads it: a row of the romaji table,
+// or a byte that can only be typed as it stands.
+struct KanaUnit {
+    int16_t row = -1;           // -1: the byte letter, typed as it stands
+    int8_t storedSpelling = 0;  // which spelling of the row the word list wrote
+    char letter = 0;
+};
+
+// One way the keys typed so far can still become a spelling of the word: partway through a
+// spelling of a unit, or before a unit with what its first letter must be.
+struct RomajiCandidate {
+    int16_t unit = 0;
+    int8_t spelling = 0;
+    int8_t typed = 0;         // letters of that spelling typed; 0 before the unit
+    char firstLetter = 0;     // before the unit after a doubled letter: that letter
+    int8_t noVowelFirst = 0;  // before the unit after a single n: no vowel, y or n first
+};
+
+// The judge keeps at most this many candidates; the table never needs half of them.
+constexpr int maxRomajiCandidates = 64;
+
 struct GameState {
     // Play and difficulty
     int countdownState = 1;  // 1 idle, 0 counting down, 2 running
@@ -73,6 +94,13 @@ struct GameState {
     int normalLine = 0;
     int hardLine = 0;
     int parseIndex = 0;
+
+    // Judging of every spelling an input method accepts (Game.ini [OPTIONS] Romaji=Any)
+    int anyRomaji = 0;
+    KanaUnit kanaUnits[1024];
+    int kanaUnitCount = 0;
+    RomajiCandidate romajiCandidates[maxRomajiCandidates];
+    int romajiCandidateCount = 0;
 
     // Scoring
     int combo = 0;

@@ -135,10 +135,41 @@ def judge_seeds():
     }
 
 
+def any_romaji_seeds():
+    # Flags byte (Power, Miss, whole spelling, scroll flags from the paint bytes), the number
+    # of word pieces, the pieces (here each a byte of the romaji as stored: 255, byte), then
+    # pairs of typed byte and paint byte (high nibble: hundreds of ms before the key; bits 0-2
+    # the scroll flags), or with a whole spelling the bytes that choose it.
+    def seed(flags, romaji, rest, paints=b'\x10'):
+        pieces = b''.join(bytes([255, c]) for c in romaji)
+        if not flags & 4:
+            rest = b''.join(bytes([c, paints[i % len(paints)]]) for i, c in enumerate(rest))
+        return bytes([flags, len(romaji)]) + pieces + rest
+
+    return {
+        'shinkannsenn-ime': seed(0, b'shinkannsenn', b"cinkaxnsen'"),
+        'tsukue-tu': seed(0, b'tsukue', b'tukue'),
+        'fuji-hu': seed(0, b'fuji', b'huzi'),
+        'gakkou-xtu': seed(0, b'gakkou', b'gaxtukou'),
+        'gakkou-cc': seed(0, b'gakkou', b'gaccou'),
+        'konnnichiha-miss': seed(0, b'konnnichiha', b'konnichihaxnnitiha'),
+        'jouzu-jyo': seed(0, b'jouzu', b'jyouzu'),
+        'cha-tixya': seed(0, b'cha', b'tixya'),
+        'kyakusenn': seed(0, b'kyakusenn', b'kilyakusenn'),
+        'loan-pc': seed(0, b'pc-', b'pc-'),
+        'power': seed(1, b'shashin', b'\x08' * 8),
+        'miss-guard': seed(2, b'rennai', b'renainnai'),
+        'scrolling': seed(8, b'tsukuetsukue', b'tukuetukue', paints=b'\x13\x00\x17'),
+        'whole-spellings': seed(4, b'shinkannsenngakkoukyakusenn', bytes(range(1, 40))),
+        # Rows of the table by number, a doubled letter (254) before one, loose letters.
+        'rows': bytes([4, 6, 40, 0, 254, 0, 80, 1, 190, 0, 200, 0, 120, 3]) + bytes(range(30)),
+    }
+
+
 def main():
     for harness, seeds in (('dib', image_seeds()), ('words', word_seeds()),
                            ('profile', profile_seeds()), ('data_path', path_seeds()),
-                           ('judge', judge_seeds())):
+                           ('judge', judge_seeds()), ('any_romaji', any_romaji_seeds())):
         folder = HERE / 'corpus' / harness
         folder.mkdir(parents=True, exist_ok=True)
         # Inputs that once found a fault (finding-*) stay beside the seeds made here.

@@ -8,6 +8,7 @@
 #include "base/data_path.h"
 #include "base/game_state.h"
 #include "base/texts.h"
+#include "game/any_romaji.h"
 #include "platform/platform.h"
 #include "ranking/ranking_file.h"
 #include "words/words_file.h"
@@ -113,8 +114,8 @@ void tickItemEffects() {
     if (game.powerActive == 1) game.powerTicks += 1;
 }
 
-// Game state: the quota; while playing, typedText, cursor, romajiLength, the new word and
-// the scroll flags.
+// Game state: the quota; while playing, typedText, cursor, romajiLength, the new word, the
+// scroll flags and, in Any-romaji judging, the word's kana units.
 void nextWord() {
     // The quota counts even with no game running (Bomb may be used at any time).
     advanceQuota();
@@ -129,6 +130,7 @@ void nextWord() {
     game.scrollDisplay = 0;
     game.scrollRomaji = 0;
     game.scrollTyped = 0;
+    if (game.anyRomaji == 1) readRomajiUnits();
 
     // The list vanished or broke since the game began; its message has been shown. End the
     // game with what was earned rather than ask for a word on every key. The gauge may

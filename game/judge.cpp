@@ -1,9 +1,10 @@
-// Keystroke judging: the exact letter, or si for shi, sy for sh, a single n for nn.
+// Keystroke judging: the exact letter, si for shi, sy for sh, n for nn, or any IME spelling.
 #include "game/judge.h"
 
 #include <cstdio>
 
 #include "base/game_state.h"
+#include "game/any_romaji.h"
 #include "game/flow.h"
 #include "game/hits.h"
 
@@ -51,8 +52,8 @@ void onTypedChar(unsigned char ch) {
     if (game.romajiLength == game.cursor && game.playing == 1) nextWord();
 }
 
-// Game state: reads romajiText, cursor, powerActive, missGuardActive; a hit goes through
-// acceptKey, a miss changes only the combo fields.
+// Game state: reads romajiText, cursor, powerActive, missGuardActive, anyRomaji; a hit goes
+// through acceptKey, a miss changes only the combo fields.
 void judgeKey(unsigned char typed, unsigned char expected) {
     if (game.powerActive == 1) typed = expected;
 
@@ -60,6 +61,10 @@ void judgeKey(unsigned char typed, unsigned char expected) {
     // and push the cursor past the end of the word, which then could never complete.
     if (typed == 0) {
         missKey();
+        return;
+    }
+    if (game.anyRomaji == 1) {
+        if (!takeAnyRomajiKey(typed)) missKey();
         return;
     }
 
