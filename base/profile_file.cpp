@@ -92,17 +92,6 @@ bool writeProfileStrings(const char* section, const ProfileEntry* entries, int c
         std::fclose(existing);
     }
 
-    // Written whole beside the old file and renamed over it, so that a crash leaves either
-    // the old table or the new one.
-    std::string temporary = std::string(resolvedPath) + ".tmp";
-    std::FILE* file = openDataFile(temporary.c_str(), "wb");
-    if (!file) return false;
-    bool written = std::fwrite(edited.data(), 1, edited.size(), file) == edited.size();
-    written = written && syncDataFile(file);
-    if (std::fclose(file) != 0) written = false;
-    if (!written || !replaceDataFile(temporary.c_str(), resolvedPath)) {
-        removeDataFile(temporary.c_str());
-        return false;
-    }
-    return true;
+    // Replaced in one step, so that a crash leaves either the old table or the new one.
+    return replaceDataFile(resolvedPath, edited.data(), edited.size());
 }

@@ -24,8 +24,8 @@ struct ProfileEntry {
 
 // Sets each key of section to its value: an existing key is rewritten in place, a missing one
 // is added at the end of its section, a missing section or file is created; every other byte
-// stays. All entries go to disk in one replacement: the new file is written and synced beside
-// the old one, then renamed over it. Returns false, with the old file intact, on failure.
+// stays. All entries go to disk in one replacement (replaceDataFile). Returns false, with the
+// old file intact, on failure.
 bool writeProfileStrings(const char* section, const ProfileEntry* entries, int count,
                          const char* resolvedPath);
 

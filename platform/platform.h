@@ -14,12 +14,14 @@ struct NativeInstance;
 struct NativeDC;
 struct NativeFont;
 struct NativeBitmap;
+struct NativeFileLock;
 
 using WindowHandle = NativeWindow*;
 using InstanceHandle = NativeInstance*;
 using DeviceContext = NativeDC*;
 using FontHandle = NativeFont*;
 using BitmapHandle = NativeBitmap*;
+using FileLock = NativeFileLock*;
 
 // Classic message numbers; backends translate their native events into these.
 enum : uint32_t {
@@ -142,12 +144,23 @@ void stopAllSound();
 // Writes the working directory (no trailing separator unless it is a root) into buffer.
 // Returns false when it cannot be read or does not fit; buffer is then empty.
 bool currentDirectory(char* buffer, size_t size);
-// Opens a file named by a path made by resolveDataPath; mode as for fopen ("rb", "wb").
+// Opens a file named by a path made by resolveDataPath; mode as for fopen ("rb", "r+b").
 // Returns null when it cannot be opened.
 std::FILE* openDataFile(const char* resolvedPath, const char* mode);
-// Pushes what was written to file down to the disk. Returns false on failure.
-bool syncDataFile(std::FILE* file);
-// Renames the file at fromResolved over toResolved in one step. Returns false on failure.
-bool replaceDataFile(const char* fromResolved, const char* toResolved);
-// Removes the file at resolvedPath, if it exists.
-void removeDataFile(const char* resolvedPath);
+// Replaces the whole file at resolvedPath with size bytes in one step, so that a crash leaves
+// the old contents or the new: a new file of a unique name beside it (never one that already
+// exists) is written, synced, given the old file's permission bits and renamed over it. A
+// symbolic link is kept and its target replaced. Returns false on any failure, with the old
+// file whole and nothing of the attempt left behind.
+bool replaceDataFile(const char* resolvedPath, const void* bytes, size_t size);
+// Takes the lock that every copy of the game holds while it reads, changes and replaces the
+// file at resolvedPath (a lock file beside the real file), waiting a few seconds at most.
+// Once held, temporary files that a writer killed mid-replacement left are removed. Null,
+// with nothing locked, when no lock can be had.
+FileLock lockDataFile(const char* resolvedPath);
+// Releases a lock of lockDataFile; null is ignored.
+void unlockDataFile(FileLock lock);
+// Converts size bytes of valid UTF-8 text (a data file a player's editor saved so) to code
+// page 932 in out, which has room for size bytes (never too few: no character grows); a
+// character without a code page 932 form becomes '?'. Returns the bytes written.
+size_t cp932FromUtf8(const char* utf8, size_t size, char* out);

@@ -9,6 +9,7 @@
 #include "base/game_state.h"
 #include "base/profile_file.h"
 #include "base/profile_text.h"
+#include "platform/platform.h"
 
 namespace {
 
@@ -56,6 +57,10 @@ void readRanking(char* rank1, char* rank2, char* rank3, char* rank4, char* rank5
 void insertRanking(int score) {
     char path[dataPathSize];
     resolveDataPath(path, rankingPath);
+    // Another copy of the game may end its game at the same moment: the table compared must
+    // be the one replaced, or one of the two scores is lost. Without a lock (none can be
+    // made here) the score is still entered.
+    FileLock lock = lockDataFile(path);
     auto& old = game.rankingText;
     readRanking(old[0], old[1], old[2], old[3], old[4]);
     char newEntry[16];
@@ -73,6 +78,7 @@ void insertRanking(int score) {
         }
         // A failed write leaves the old table; there is nothing to tell the player.
         writeProfileStrings(rankingSection(), changed, count, path);
-        return;
+        break;
     }
+    unlockDataFile(lock);
 }

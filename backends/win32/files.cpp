@@ -1,14 +1,102 @@
 // File services of the Windows backend: working directory and data files, named in UTF-16.
-#include <io.h>
 #include <windows.h>
 
+#include <cstdint>
 #include <cstdio>
 #include <cstring>
+#include <cwchar>
 #include <string>
 
 #include "backends/native_path.h"
 #include "backends/win32/wide.h"
 #include "platform/platform.h"
+
+struct NativeFileLock {
+    HANDLE file;
+};
+
+namespace {
+
+// How long a game over waits for another copy of the game to finish its replacement, which
+// takes milliseconds; a copy stopped in the middle must not hang this one.
+constexpr int lockWaitMs = 3000;
+constexpr int lockPollMs = 2;
+
+// The file a path names once links are followed: a ranking kept elsewhere and linked into
+// the data folder is replaced where it really is. A link that leads nowhere is the path.
+std::wstring realTarget(const std::wstring& path) {
+    DWORD attributes = GetFileAttributesW(path.c_str());
+    if (attributes == INVALID_FILE_ATTRIBUTES || !(attributes & FILE_ATTRIBUTE_REPARSE_POINT)) {
+        return path;
+    }
+    HANDLE file =
+        CreateFileW(path.c_str(), 0, FILE_SHARE_READ | FILE_SHARE_WRITE | FILE_SHARE_DELETE,
+                    nullptr, OPEN_EXISTING, FILE_FLAG_BACKUP_SEMANTICS, nullptr);
+    if (file == INVALID_HANDLE_VALUE) return path;
+    std::wstring final(32768, L'\0');
+    DWORD length = GetFinalPathNameByHandleW(file, final.data(), static_cast<DWORD>(final.size()),
+                                             FILE_NAME_NORMALIZED | VOLUME_NAME_DOS);
+    CloseHandle(file);
+    if (length == 0 || length >= final.size()) return path;
+    final.resize(length);
+    // The name comes back in its long form, \\?\C:\... or \\?\UNC\server\...
+    if (final.compare(0, 8, L"\\\\?\\UNC\\") == 0) return L"\\\\" + final.substr(8);
+    if (final.compare(0, 4, L"\\\\?\\") == 0) return final.substr(4);
+    return final;
+}
+
+std::wstring folderOf(const std::wstring& path) {
+    size_t separator = path.rfind(L'\\');
+    return separator == std::wstring::npos ? L"." : path.substr(0, separator);
+}
+
+std::wstring nameOf(const std::wstring& path) {
+    size_t separator = path.rfind(L'\\');
+    return separator == std::wstring::npos ? path : path.substr(separator + 1);
+}
+
+// Eight hex digits that differ from one call to the next and between processes; CREATE_NEW,
+// not the name, is what keeps another file from being used.
+std::wstring uniqueSuffix() {
+    static uint64_t calls = 0;
+    LARGE_INTEGER now = {};
+    QueryPerformanceCounter(&now);
+    uint64_t x = static_cast<uint64_t>(now.QuadPart) ^
+                 (static_cast<uint64_t>(GetCurrentProcessId()) << 40) ^
+                 (++calls * 0x9E3779B97F4A7C15ull);
+    x = (x ^ (x >> 30)) * 0xBF58476D1CE4E5B9ull;
+    x = (x ^ (x >> 27)) * 0x94D049BB133111EBull;
+    x ^= x >> 31;
+    wchar_t digits[9];
+    swprintf(digits, 9, L"%08x", static_cast<unsigned>(x));
+    return digits;
+}
+
+// Temporary files are named <file>.<eight hex digits>.tmp.
+bool isTemporaryOf(const std::wstring& entry, const std::wstring& name) {
+    const size_t length = name.size() + 1 + 8 + 4;
+    if (entry.size() != length || entry.compare(0, name.size(), name) != 0) return false;
+    if (entry[name.size()] != L'.' || entry.compare(length - 4, 4, L".tmp") != 0) return false;
+    for (size_t i = name.size() + 1; i < name.size() + 9; ++i) {
+        if (!std::wcschr(L"0123456789abcdef", entry[i])) return false;
+    }
+    return true;
+}
+
+void removeTemporariesOf(const std::wstring& target) {
+    const std::wstring folder = folderOf(target);
+    const std::wstring name = nameOf(target);
+    WIN32_FIND_DATAW found;
+    HANDLE search = FindFirstFileW((folder + L"\\" + name + L".*.tmp").c_str(), &found);
+    if (search == INVALID_HANDLE_VALUE) return;
+    do {
+        if (isTemporaryOf(found.cFileName, name))
+            DeleteFileW((folder + L"\\" + found.cFileName).c_str());
+    } while (FindNextFileW(search, &found));
+    FindClose(search);
+}
+
+}  // namespace
 
 // The headless backend names files as the machine it runs on does: on Windows, the path with
 // single separators, each component below the working directory spelled as on the disk
@@ -82,22 +170,117 @@ std::FILE* openDataFile(const char* resolvedPath, const char* mode) {
     return _wfopen(path.c_str(), wideMode.c_str());
 }
 
-bool syncDataFile(std::FILE* file) {
-    if (!file || std::fflush(file) != 0) return false;
-    return _commit(_fileno(file)) == 0;
-}
-
-bool replaceDataFile(const char* fromResolved, const char* toResolved) {
-    if (!fromResolved || !toResolved || !*fromResolved || !*toResolved) return false;
-    std::wstring from = widePath(fromResolved);
-    std::wstring to = widePath(toResolved);
+bool replaceDataFile(const char* resolvedPath, const void* bytes, size_t size) {
+    if (!resolvedPath || !*resolvedPath || (size > 0 && !bytes)) return false;
+    const std::wstring target = realTarget(widePath(resolvedPath));
+    DWORD attributes = GetFileAttributesW(target.c_str());
+    if (attributes != INVALID_FILE_ATTRIBUTES && (attributes & FILE_ATTRIBUTE_DIRECTORY)) {
+        return false;
+    }
+    std::wstring temporary;
+    HANDLE file = INVALID_HANDLE_VALUE;
+    for (int attempt = 0; attempt < 100 && file == INVALID_HANDLE_VALUE; ++attempt) {
+        temporary = target + L"." + uniqueSuffix() + L".tmp";
+        // CREATE_NEW: a name that exists, a planted link included, is never written through.
+        file = CreateFileW(temporary.c_str(), GENERIC_WRITE, 0, nullptr, CREATE_NEW,
+                           FILE_ATTRIBUTE_NORMAL, nullptr);
+        if (file == INVALID_HANDLE_VALUE && GetLastError() != ERROR_FILE_EXISTS &&
+            GetLastError() != ERROR_ALREADY_EXISTS) {
+            return false;
+        }
+    }
+    if (file == INVALID_HANDLE_VALUE) return false;
+    bool written = true;
+    const char* at = static_cast<const char*>(bytes);
+    for (size_t left = size; written && left > 0;) {
+        DWORD chunk = left > (1u << 20) ? (1u << 20) : static_cast<DWORD>(left);
+        DWORD done = 0;
+        written = WriteFile(file, at, chunk, &done, nullptr) && done == chunk;
+        at += done;
+        left -= done;
+    }
+    written = written && FlushFileBuffers(file);
+    written = CloseHandle(file) && written;
     // Write-through: the rename is on the disk when this returns, like the synced contents.
-    return MoveFileExW(from.c_str(), to.c_str(),
-                       MOVEFILE_REPLACE_EXISTING | MOVEFILE_WRITE_THROUGH) != 0;
+    if (!written || !MoveFileExW(temporary.c_str(), target.c_str(),
+                                 MOVEFILE_REPLACE_EXISTING | MOVEFILE_WRITE_THROUGH)) {
+        DeleteFileW(temporary.c_str());
+        return false;
+    }
+    return true;
 }
 
-void removeDataFile(const char* resolvedPath) {
-    if (!resolvedPath || !*resolvedPath) return;
-    std::wstring path = widePath(resolvedPath);
-    DeleteFileW(path.c_str());
+FileLock lockDataFile(const char* resolvedPath) {
+    if (!resolvedPath || !*resolvedPath) return nullptr;
+    const std::wstring target = realTarget(widePath(resolvedPath));
+    const std::wstring lockPath = target + L".lock";
+    constexpr DWORD share = FILE_SHARE_READ | FILE_SHARE_WRITE | FILE_SHARE_DELETE;
+    // A link planted under the name is opened as itself and refused, never followed.
+    constexpr DWORD flags = FILE_ATTRIBUTE_NORMAL | FILE_FLAG_OPEN_REPARSE_POINT;
+    HANDLE file = CreateFileW(lockPath.c_str(), GENERIC_READ | GENERIC_WRITE, share, nullptr,
+                              OPEN_ALWAYS, flags, nullptr);
+    // Another player's lock file may be read-only to us; a lock needs no write access.
+    if (file == INVALID_HANDLE_VALUE) {
+        file = CreateFileW(lockPath.c_str(), GENERIC_READ, share, nullptr, OPEN_EXISTING, flags,
+                           nullptr);
+    }
+    if (file == INVALID_HANDLE_VALUE) return nullptr;
+    BY_HANDLE_FILE_INFORMATION info;
+    if (GetFileType(file) != FILE_TYPE_DISK || !GetFileInformationByHandle(file, &info) ||
+        (info.dwFileAttributes & (FILE_ATTRIBUTE_DIRECTORY | FILE_ATTRIBUTE_REPARSE_POINT))) {
+        CloseHandle(file);
+        return nullptr;
+    }
+    for (int waited = 0;; waited += lockPollMs) {
+        OVERLAPPED first = {};
+        if (LockFileEx(file, LOCKFILE_EXCLUSIVE_LOCK | LOCKFILE_FAIL_IMMEDIATELY, 0, 1, 0,
+                       &first)) {
+            break;
+        }
+        if (GetLastError() != ERROR_LOCK_VIOLATION || waited >= lockWaitMs) {
+            CloseHandle(file);
+            return nullptr;
+        }
+        Sleep(lockPollMs);
+    }
+    // No other copy is inside a replacement now: what temporary files remain are debris.
+    removeTemporariesOf(target);
+    return new NativeFileLock{file};
+}
+
+void unlockDataFile(FileLock lock) {
+    if (!lock) return;
+    OVERLAPPED first = {};
+    UnlockFileEx(lock->file, 0, 1, 0, &first);
+    CloseHandle(lock->file);
+    delete lock;
+}
+
+size_t cp932FromUtf8(const char* utf8, size_t size, char* out) {
+    if (size == 0) return 0;
+    int units = MultiByteToWideChar(CP_UTF8, 0, utf8, static_cast<int>(size), nullptr, 0);
+    std::wstring wide(static_cast<size_t>(units > 0 ? units : 0), L'\0');
+    if (units > 0)
+        MultiByteToWideChar(CP_UTF8, 0, utf8, static_cast<int>(size), wide.data(), units);
+    // Runs of the basic plane are converted whole; a character beyond it (a surrogate pair)
+    // has no code page 932 form and is one '?', as it is on the other platforms.
+    size_t written = 0;
+    for (size_t i = 0; i < wide.size();) {
+        if (IS_HIGH_SURROGATE(wide[i]) || IS_LOW_SURROGATE(wide[i])) {
+            out[written++] = '?';
+            i += IS_HIGH_SURROGATE(wide[i]) && i + 1 < wide.size() ? 2 : 1;
+            continue;
+        }
+        size_t end = i;
+        while (end < wide.size() && !IS_HIGH_SURROGATE(wide[end]) && !IS_LOW_SURROGATE(wide[end])) {
+            ++end;
+        }
+        int bytes = WideCharToMultiByte(932, WC_NO_BEST_FIT_CHARS, wide.data() + i,
+                                        static_cast<int>(end - i), out + written,
+                                        static_cast<int>(size - written), "?", nullptr);
+        if (bytes <= 0) break;
+        written += static_cast<size_t>(bytes);
+        i = end;
+    }
+    return written;
 }

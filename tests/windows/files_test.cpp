@@ -5,6 +5,7 @@
 
 #include <cstdio>
 #include <cstring>
+#include <set>
 #include <string>
 
 #include "base/data_path.h"
@@ -59,8 +60,24 @@ protected:
         std::FILE* file = openDataFile(resolved(relative).c_str(), "wb");
         if (!file) return false;
         bool written = std::fwrite(contents.data(), 1, contents.size(), file) == contents.size();
-        bool synced = syncDataFile(file);
-        return std::fclose(file) == 0 && written && synced;
+        return std::fclose(file) == 0 && written;
+    }
+
+    // The names in Date, in byte order, each followed by a space.
+    std::wstring namesInDate() const {
+        std::set<std::wstring> names;
+        WIN32_FIND_DATAW found;
+        HANDLE search = FindFirstFileW((root_ + L"\\Date\\*").c_str(), &found);
+        if (search != INVALID_HANDLE_VALUE) {
+            do {
+                std::wstring name = found.cFileName;
+                if (name != L"." && name != L"..") names.insert(name);
+            } while (FindNextFileW(search, &found));
+            FindClose(search);
+        }
+        std::wstring listed;
+        for (const std::wstring& name : names) listed += name + L" ";
+        return listed;
     }
 
     static std::string readFile(const char* relative) {
@@ -94,28 +111,61 @@ TEST_F(FilesTest, WorkingDirectoryIsCodePage932) {
     EXPECT_EQ(small[0], '\0');
 }
 
-TEST_F(FilesTest, WritesReadsReplacesAndRemoves) {
+TEST_F(FilesTest, WritesReadsAndReplaces) {
     // Binary mode both ways: CR LF and 0x1A come back as written.
     const std::string contents = "[EASY]\r\n\x83\x5C\x83t\x83g,sofuto\r\n\x1A tail";
     ASSERT_TRUE(writeFile("\\Date\\RankingDate.ini", contents));
     EXPECT_EQ(readFile("\\Date\\RankingDate.ini"), contents);
     EXPECT_EQ(readFile("\\date\\rankingdate.ini"), contents);  // names ignore case here
 
-    ASSERT_TRUE(writeFile("\\Date\\RankingDate.tmp", "new table"));
-    EXPECT_TRUE(replaceDataFile(resolved("\\Date\\RankingDate.tmp").c_str(),
-                                resolved("\\Date\\RankingDate.ini").c_str()));
-    EXPECT_EQ(readFile("\\Date\\RankingDate.ini"), "new table");
-    EXPECT_EQ(readFile("\\Date\\RankingDate.tmp"), "<missing>");
+    // A replacement leaves the one file, whatever stands under a fixed temporary name.
+    ASSERT_TRUE(CreateDirectoryW((root_ + L"\\Date\\RankingDate.ini.tmp").c_str(), nullptr));
+    const std::string table = "new table";
+    EXPECT_TRUE(
+        replaceDataFile(resolved("\\date\\RankingDate.ini").c_str(), table.data(), table.size()));
+    EXPECT_EQ(readFile("\\Date\\RankingDate.ini"), table);
+    EXPECT_EQ(namesInDate(), L"RankingDate.ini RankingDate.ini.tmp ");
 
-    // Replacing from a file that is not there fails and leaves the target alone.
-    EXPECT_FALSE(replaceDataFile(resolved("\\Date\\RankingDate.tmp").c_str(),
-                                 resolved("\\Date\\RankingDate.ini").c_str()));
-    EXPECT_EQ(readFile("\\Date\\RankingDate.ini"), "new table");
-    EXPECT_FALSE(replaceDataFile("", resolved("\\Date\\RankingDate.ini").c_str()));
+    // No folder to write into, a folder in the file's place, or a path that was refused.
+    EXPECT_FALSE(replaceDataFile(resolved("\\Missing\\RankingDate.ini").c_str(), "x", 1));
+    EXPECT_FALSE(replaceDataFile(resolved("\\Date\\RankingDate.ini.tmp").c_str(), "x", 1));
+    EXPECT_FALSE(replaceDataFile("", "x", 1));
+    EXPECT_EQ(namesInDate(), L"RankingDate.ini RankingDate.ini.tmp ");
+}
 
-    removeDataFile(resolved("\\Date\\RankingDate.ini").c_str());
-    EXPECT_EQ(readFile("\\Date\\RankingDate.ini"), "<missing>");
-    removeDataFile(resolved("\\Date\\RankingDate.ini").c_str());  // already gone: nothing
+TEST_F(FilesTest, TheLockKeepsOutASecondHolderAndClearsDebris) {
+    const std::string path = resolved("\\Date\\RankingDate.ini");
+    // A temporary file a killed writer left, and a file that only looks like one.
+    ASSERT_TRUE(writeFile("\\Date\\RankingDate.ini.0badf00d.tmp", "half a table"));
+    ASSERT_TRUE(writeFile("\\Date\\RankingDate.ini.notmine.tmp", "kept"));
+    FileLock held = lockDataFile(path.c_str());
+    ASSERT_NE(held, nullptr);
+    EXPECT_EQ(namesInDate(), L"RankingDate.ini.lock RankingDate.ini.notmine.tmp ");
+    // A second holder (another copy of the game) waits, then goes on without the lock.
+    EXPECT_EQ(lockDataFile(path.c_str()), nullptr);
+    unlockDataFile(held);
+    FileLock again = lockDataFile(path.c_str());
+    EXPECT_NE(again, nullptr);
+    unlockDataFile(again);
+    unlockDataFile(nullptr);
+    EXPECT_EQ(lockDataFile(""), nullptr);
+}
+
+TEST_F(FilesTest, Utf8BecomesCodePage932) {
+    struct Case {
+        std::string utf8;
+        std::string cp932;
+    };
+    const Case cases[] = {
+        {"neko,\xE3\x81\xAD\xE3\x81\x93", "neko,\x82\xCB\x82\xB1"},  // ねこ
+        {"\xE3\x82\xBD\xEF\xBD\xB1", "\x83\x5C\xB1"},                // ソ, half-width ｱ
+        {"\xC3\xA9|\xF0\x9F\x98\x80|\xE2\x82\xAC", "?|?|?"},         // é, an emoji, €
+    };
+    for (const Case& c : cases) {
+        char out[64];
+        size_t length = cp932FromUtf8(c.utf8.data(), c.utf8.size(), out);
+        EXPECT_EQ(std::string(out, length), c.cp932) << c.utf8;
+    }
 }
 
 TEST_F(FilesTest, OnlyRegularFilesOpen) {

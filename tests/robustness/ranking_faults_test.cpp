@@ -1,0 +1,70 @@
+// A game over whose replacement of the ranking file fails at each of its steps: the old table
+// stays whole, nothing of the attempt is left in the folder, and nothing is shown.
+#include <cerrno>
+#include <filesystem>
+#include <set>
+#include <string>
+
+#include <gtest/gtest.h>
+
+#include "backends/headless/headless.h"
+#include "base/game_state.h"
+#include "ranking/ranking_file.h"
+#include "tests/robustness/failing_calls.h"
+#include "tests/support/scratch_folder.h"
+
+namespace {
+
+std::set<std::string> namesIn(const std::filesystem::path& folder) {
+    std::set<std::string> names;
+    for (const auto& entry : std::filesystem::directory_iterator(folder)) {
+        names.insert(entry.path().filename().string());
+    }
+    return names;
+}
+
+}  // namespace
+
+TEST(RankingFaults, AFailingStepLeavesTheOldTableAndNothingElse) {
+    // Sections around the Easy table, so that a cut or mixed file shows.
+    const std::string table =
+        "; kept\r\n[NORMAL]\r\n1=777\r\n\r\n[EASY]\r\n1=900\r\n2=800\r\n3=700\r\n[HARD]\r\n1=3\r\n";
+    struct Case {
+        const char* name;
+        FailingCall call;
+        int error;
+        size_t passBytes;
+    };
+    const Case cases[] = {
+        {"the temporary file cannot be made: no space", FailingCall::open, ENOSPC, 0},
+        {"the temporary file cannot be made: read-only file system", FailingCall::open, EROFS, 0},
+        {"the disk fills half way through the write", FailingCall::write, ENOSPC, 20},
+        {"the write fails at once", FailingCall::write, EIO, 0},
+        {"the sync fails", FailingCall::fsync, EIO, 0},
+        {"the close reports a lost write", FailingCall::close, EIO, 0},
+        {"the rename fails", FailingCall::rename, EIO, 0},
+    };
+    for (const Case& c : cases) {
+        SCOPED_TRACE(c.name);
+        ScratchFolder folder("faults");
+        folder.write("Date/RankingDate.ini", table);
+        headlessReset();
+        game = GameState{};
+        armFailure(c.call, c.error, c.passBytes);
+        insertRanking(850);
+        disarmFailures();
+        EXPECT_EQ(failuresMade(), 1) << "the step did not fail, so this proves nothing";
+        EXPECT_EQ(folder.read("Date/RankingDate.ini"), table);
+        EXPECT_EQ(namesIn(folder.path() / "Date"),
+                  (std::set<std::string>{"RankingDate.ini", "RankingDate.ini.lock"}));
+        EXPECT_TRUE(headlessEvents().empty()) << "a failed write says nothing";
+
+        // The same score goes in once the step works again.
+        insertRanking(850);
+        game = GameState{};
+        auto& entry = game.rankingText;
+        readRanking(entry[0], entry[1], entry[2], entry[3], entry[4]);
+        EXPECT_STREQ(entry[1], "850");
+        EXPECT_STREQ(entry[3], "700");
+    }
+}
