@@ -48,6 +48,11 @@ TEST(ResolveDataPath, RefusesAPathThatDoesNotFit) {
     EXPECT_FALSE(resolveDataPathFrom(dest, longCwd.c_str(), "\\Date\\Words.txt"));
     EXPECT_STREQ(dest, "");
 
+    // Exactly 1024 bytes before any doubling: refused before a byte is written past the end.
+    std::string exact(dataPathSize - 7, 'a');
+    EXPECT_FALSE(resolveDataPathFrom(dest, exact.c_str(), "\\Date\\x"));
+    EXPECT_STREQ(dest, "");
+
     std::string hugeCwd(3000, 'a');
     EXPECT_FALSE(resolveDataPathFrom(dest, hugeCwd.c_str(), "\\Date"));
     EXPECT_STREQ(dest, "");

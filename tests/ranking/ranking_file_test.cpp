@@ -36,9 +36,13 @@ protected:
     ScratchFolder scratch;
 };
 
+// An entry with blanks at its ends is quoted, so that it reads back with them.
 std::string easyTable(const Table& t) {
     std::string text = "[EASY]\r\n";
-    for (int k = 0; k < 5; ++k) text += std::to_string(k + 1) + "=" + t[k] + "\r\n";
+    for (int k = 0; k < 5; ++k) {
+        bool padded = !t[k].empty() && (t[k].front() == ' ' || t[k].back() == ' ');
+        text += std::to_string(k + 1) + "=" + (padded ? "\"" + t[k] + "\"" : t[k]) + "\r\n";
+    }
     return text;
 }
 
@@ -103,6 +107,10 @@ TEST_F(RankingFileTest, ScoresTakeTheFirstRankTheyBeat) {
          {"99999999999", "", "", "", ""},
          2147483647,
          {"99999999999", "2147483647", "", "", ""}},
+        {"a quoted entry's leading blanks are skipped, as atoi skips them",
+         {" 500", "", "", "", ""},
+         400,
+         {" 500", "400", "", "", ""}},
         {"the new top score",
          {"3", "2", "1", "", ""},
          2147483647,

@@ -187,6 +187,11 @@ TEST_F(WordsFileTest, HeaderRecognition) {
         game.difficulty = Normal;
         EXPECT_TRUE(indexWordSections()) << c.line;
         EXPECT_EQ(game.easyLine, c.isHeader ? 1 : 77) << c.line;
+        // A header is never drawn, not even one whose trailing text holds a comma.
+        game.difficulty = Easy;
+        if (c.isHeader) {
+            EXPECT_EQ(wordsDrawn(50), (std::set<Word>{{"b", "b"}})) << c.line;
+        }
     }
 }
 
@@ -277,6 +282,15 @@ TEST_F(WordsFileTest, SectionsWithoutWordsAreReportedAtIndexing) {
         EXPECT_EQ(boxTexts(), std::vector<std::string>{c.message}) << c.name;
         EXPECT_EQ(game.wordsFile, nullptr) << c.name;
     }
+    // The [NORMAL] line of a list indexed before must not bound the Easy section of one
+    // that lacks it.
+    game = GameState{};
+    writeWords("[EASY]\nx,x\ny,y\n" + normalAndHard);
+    ASSERT_TRUE(indexWordSections());
+    headlessClearEvents();
+    writeWords("[EASY]\na,a\nb,b\nc,c\n[HARD]\nd,d\n");
+    EXPECT_FALSE(indexWordSections());
+    EXPECT_EQ(boxTexts(), std::vector<std::string>{textWordsEmptyEasy});
 }
 
 TEST_F(WordsFileTest, OnlyTheFirst32768RecordsCanBeDrawn) {
