@@ -53,14 +53,23 @@ void checkDifficulty(WindowHandle window, unsigned checkedCommand, int difficult
     selectDifficulty(difficulty);
 }
 
-// Game state: rankingShown.
+// Game state: rankingShown; reads playing.
 void menuCommand(WindowHandle window, unsigned command) {
+    // The menu greys the difficulties during a game and on the ranking screen, but one opened
+    // before (during the countdown) still sends them: the rule is kept here, not by the menu.
+    const bool difficultyFixed = game.playing == 1 || game.rankingShown == 1;
     switch (command) {
         case cmdStart: startCountdown(); break;
         case cmdExit: postCloseMessage(window); break;
-        case cmdEasy: checkDifficulty(window, cmdEasy, Easy); break;
-        case cmdNormal: checkDifficulty(window, cmdNormal, Normal); break;
-        case cmdHard: checkDifficulty(window, cmdHard, Hard); break;
+        case cmdEasy:
+            if (!difficultyFixed) checkDifficulty(window, cmdEasy, Easy);
+            break;
+        case cmdNormal:
+            if (!difficultyFixed) checkDifficulty(window, cmdNormal, Normal);
+            break;
+        case cmdHard:
+            if (!difficultyFixed) checkDifficulty(window, cmdHard, Hard);
+            break;
         case cmdRanking:
             game.rankingShown = 1;
             fillWindowWhite(window);

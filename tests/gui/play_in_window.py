@@ -205,7 +205,14 @@ def drive(work, date, game, main_back, frame, strip):
                 for c in range(320, 336) for l in range(120, 150))
     check(digit > 20, f"a countdown digit is drawn at (320, 120) ({digit} pixels)")
 
-    time.sleep(max(0.0, started + 3.8 - time.monotonic()))
+    # A menu opened during the countdown offers the difficulties; held open until the game
+    # has begun, its Hard(H) must change nothing: the words stay Easy ones, and so does the
+    # table the score goes to (checked at the game over).
+    x.keys("alt+g", "m")
+    time.sleep(max(0.0, started + 3.6 - time.monotonic()))
+    x.keys("h")
+
+    time.sleep(max(0.0, started + 4.2 - time.monotonic()))
     x.focus(window)
     first = Screen(work, window, "3-first-word")
     check(gauge_mismatches(first, strip) == 0, "the time gauge is drawn from Time.bmp")
@@ -245,6 +252,7 @@ def drive(work, date, game, main_back, frame, strip):
     check(score.isdigit() and int(score) > 0, f"rank 1 of EASY holds the score {score}")
     check([ranking.get("EASY", str(k), fallback=None) for k in range(2, 6)] == [""] * 4,
           "ranks 2 to 5 are present and empty")
+    check(not ranking.has_section("HARD"), "Hard chosen during the game wrote no Hard table")
 
     x.focus(box)
     x.keys("Return")
