@@ -1,5 +1,9 @@
-// A game over whose replacement of the ranking file fails at each of its steps: the old table
-// stays whole, nothing of the attempt is left in the folder, and nothing is shown.
+// The replacement of the ranking file at a game over: when it fails at each of its steps the
+// old table stays whole, nothing of the attempt is left in the folder and nothing is shown;
+// when it succeeds the new file keeps the old one's mode and owner.
+#include <sys/stat.h>
+#include <unistd.h>
+
 #include <cerrno>
 #include <filesystem>
 #include <set>
@@ -67,4 +71,32 @@ TEST(RankingFaults, AFailingStepLeavesTheOldTableAndNothingElse) {
         EXPECT_STREQ(entry[1], "850");
         EXPECT_STREQ(entry[3], "700");
     }
+}
+
+TEST(RankingFaults, TheNewTableKeepsTheOldFilesModeAndOwner) {
+    // A mask that a fresh file would show: 0666 would come back 0644.
+    const mode_t previousMask = ::umask(022);
+    // Root may give the file away; anyone else keeps it, and the test checks that it stays.
+    const bool root = ::geteuid() == 0;
+    for (mode_t mode : {0666, 0640, 0604}) {
+        SCOPED_TRACE(mode);
+        ScratchFolder folder("mode");
+        folder.write("Date/RankingDate.ini", "[EASY]\r\n1=900\r\n");
+        const std::string path = (folder.path() / "Date" / "RankingDate.ini").string();
+        ASSERT_EQ(::chmod(path.c_str(), mode), 0);
+        const uid_t owner = root ? 65534 : ::getuid();
+        const gid_t group = root ? 65534 : ::getgid();
+        ASSERT_EQ(::chown(path.c_str(), owner, group), 0);
+        headlessReset();
+        game = GameState{};
+        insertRanking(950);
+        struct stat after;
+        ASSERT_EQ(::stat(path.c_str(), &after), 0);
+        EXPECT_EQ(after.st_mode & 07777, mode);
+        EXPECT_EQ(after.st_uid, owner);
+        EXPECT_EQ(after.st_gid, group);
+        EXPECT_EQ(folder.read("Date/RankingDate.ini"),
+                  "[EASY]\r\n1=950\r\n2=900\r\n3=\r\n4=\r\n5=\r\n");
+    }
+    ::umask(previousMask);
 }
