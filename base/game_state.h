@@ -120,6 +120,7 @@ struct GameState {
     char comboLabel[500] = {};
     char resultText[500] = {};
     char rankingText[5][80] = {};
+    int rankingUnusableShown = 0;  // the player has been told the ranking file cannot be used
 
     // Layout, images and platform objects
     Layout layout;

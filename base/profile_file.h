@@ -3,6 +3,9 @@
 // Section and key names match without regard to ASCII case; blanks around names and values do
 // not count, and one pair of quotes around a value is dropped. A missing file, section or key
 // reads as the default. Only the first section of a name counts, and in it the first key.
+// A file may be plain bytes, UTF-8 after a byte-order mark or UTF-16 with one, its lines ended
+// by LF, CR LF or CR alone (profile_encoding.h); a write keeps its form. A file larger than a
+// profile file can sensibly be (16 MB) is not read, and reads as missing.
 #pragma once
 
 #include <cstddef>
@@ -29,6 +32,9 @@ struct ProfileEntry {
 bool writeProfileStrings(const char* section, const ProfileEntry* entries, int count,
                          const char* resolvedPath);
 
-// The whole file as text, for several look-ups in one read. False, with text empty, when the
-// file is missing, unreadable or larger than a profile file can sensibly be.
-bool loadProfileText(const char* resolvedPath, std::string& text);
+// The values of count keys of section into out[0] to out[count - 1], each cut to outSize - 1
+// bytes, empty when missing; one read, which stops once the rest of the file cannot change
+// them. False, with every value empty, when the file exists but cannot be used: larger than
+// a profile file can sensibly be, or unreadable.
+bool readProfileStrings(const char* section, const char* const* keys, int count, char* const* out,
+                        size_t outSize, const char* resolvedPath);

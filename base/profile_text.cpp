@@ -148,6 +148,19 @@ bool findProfileValue(std::string_view text, std::string_view section, std::stri
     return false;
 }
 
+bool profileValuesSettled(std::string_view text, std::string_view section, const char* const* keys,
+                          int count) {
+    SectionSpan span = findSection(text, section);
+    if (!span.found) return false;
+    // The first key of a name counts, and only in the first section of its name.
+    if (span.end < text.size()) return true;
+    std::string_view value;
+    for (int k = 0; k < count; ++k) {
+        if (!keys[k] || !findProfileValue(text, section, keys[k], value)) return false;
+    }
+    return true;
+}
+
 void lookupProfileString(std::string_view text, const char* section, const char* key,
                          const char* defaultValue, char* out, size_t outSize) {
     if (!out || outSize == 0) return;

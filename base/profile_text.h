@@ -13,6 +13,11 @@
 bool findProfileValue(std::string_view text, std::string_view section, std::string_view key,
                       std::string_view& value);
 
+// Whether text, whole lines of the start of a file, already settles the values of the keys
+// in section: the first section of that name holds them all, or another section follows it.
+bool profileValuesSettled(std::string_view text, std::string_view section, const char* const* keys,
+                          int count);
+
 // Copies the value of key, or defaultValue when it is missing, into out, cut to outSize - 1.
 void lookupProfileString(std::string_view text, const char* section, const char* key,
                          const char* defaultValue, char* out, size_t outSize);

@@ -17,6 +17,11 @@ inline constexpr char textWordsEmptyNormal[] =
 // Words.txtの[HARD]に単語がありません
 inline constexpr char textWordsEmptyHard[] =
     "Words.txt\x82\xCC[HARD]\x82\xC9\x92P\x8C\xEA\x82\xAA\x82\xA0\x82\xE8\x82\xDC\x82\xB9\x82\xF1";
+// RankingDate.iniが使えないため、スコアは記録されません
+inline constexpr char textRankingUnusable[] =
+    "RankingDate.ini\x82\xAA\x8Eg\x82\xA6\x82\xC8\x82\xA2\x82\xBD\x82\xDF\x81"
+    "A\x83X\x83R\x83"
+    "A\x82\xCD\x8BL\x98^\x82\xB3\x82\xEA\x82\xDC\x82\xB9\x82\xF1";
 // GetMEssageエラー
 inline constexpr char textGetMessageError[] = "GetMEssage\x83G\x83\x89\x81[";
 // スコア

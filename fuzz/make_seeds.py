@@ -95,6 +95,11 @@ def profile_seeds():
         'binary-junk': bytes(range(256)) * 2,
         'long-value': b'[EASY]\n1=' + b'9' * 120 + b'\n2=' + b'a' * 100 + b'\n',
         'empty': b'',
+        # As other editors save it: UTF-8 after a mark, UTF-16 either way round, CR alone.
+        'utf8-mark': b'\xef\xbb\xbf[EASY]\r\n1=900\r\n; \xe3\x81\xad\r\n',
+        'utf16le': b'\xff\xfe' + '[EASY]\r\n1=900\r\n2=800\r\n; ねこ 😀\r\n'.encode('utf-16-le'),
+        'utf16be-cr': b'\xfe\xff' + '[HARD]\r1=5\r[POSS]\rNPosX=7\r'.encode('utf-16-be'),
+        'cr-only': b'[EASY]\r1=900\r2=800\r[POSS]\rNPosY=30\r',
     }
 
 

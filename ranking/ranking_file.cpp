@@ -8,7 +8,7 @@
 #include "base/data_path.h"
 #include "base/game_state.h"
 #include "base/profile_file.h"
-#include "base/profile_text.h"
+#include "base/texts.h"
 #include "platform/platform.h"
 
 namespace {
@@ -39,18 +39,19 @@ int entryNumber(const char* text) {
     return static_cast<int>(negative ? -number : number);
 }
 
+// Game state: reads difficulty. One read serves all five keys, and stops once they are
+// found: the ranking screen reads the file at every paint. False when the file cannot be
+// used (too large, unreadable); its entries are then empty.
+bool readTable(const char* path, char* const (&entries)[5]) {
+    return readProfileStrings(rankingSection(), rankKeys, 5, entries, entrySize, path);
+}
+
 }  // namespace
 
-// Game state: reads difficulty. One read of the file serves all five keys.
 void readRanking(char* rank1, char* rank2, char* rank3, char* rank4, char* rank5) {
     char path[dataPathSize];
     resolveDataPath(path, rankingPath);
-    std::string text;
-    loadProfileText(path, text);
-    char* entries[5] = {rank1, rank2, rank3, rank4, rank5};
-    for (int k = 0; k < 5; ++k) {
-        lookupProfileString(text, rankingSection(), rankKeys[k], "", entries[k], entrySize);
-    }
+    readTable(path, {rank1, rank2, rank3, rank4, rank5});
 }
 
 // Game state: reads difficulty; writes rankingText, the table as it was.
@@ -62,7 +63,16 @@ void insertRanking(int score) {
     // made here) the score is still entered.
     FileLock lock = lockDataFile(path);
     auto& old = game.rankingText;
-    readRanking(old[0], old[1], old[2], old[3], old[4]);
+    if (!readTable(path, {old[0], old[1], old[2], old[3], old[4]})) {
+        // A file this game cannot use is left as it is; the player hears of it, once, rather
+        // than losing every score without a word.
+        unlockDataFile(lock);
+        if (game.rankingUnusableShown == 0) {
+            game.rankingUnusableShown = 1;
+            showMessageBox(game.mainWindow, textRankingUnusable, textErrorCaption);
+        }
+        return;
+    }
     char newEntry[16];
     std::snprintf(newEntry, sizeof newEntry, "%d", score);
 

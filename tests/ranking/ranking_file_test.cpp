@@ -181,3 +181,55 @@ TEST_F(RankingFileTest, HostileFilesNeitherCrashNorLoseTheirBytes) {
         EXPECT_EQ(read(), (Table{"5", "", "", "", ""})) << c.name;
     }
 }
+
+namespace {
+
+// ASCII text as UTF-16 units, each followed by raw units (given as bytes in the file's order).
+std::string utf16(const std::string& ascii, bool bigEndian) {
+    std::string units;
+    for (char c : ascii) units += bigEndian ? std::string{'\0', c} : std::string{c, '\0'};
+    return units;
+}
+
+}  // namespace
+
+TEST_F(RankingFileTest, TablesSavedByOtherEditorsReadAndKeepTheirForm) {
+    using namespace std::string_literals;
+    const std::string mark = "\xEF\xBB\xBF";
+    // ねこ, a comment a player wrote, in UTF-8 and in UTF-16 both ways round.
+    const std::string nekoUtf8 = "\xE3\x81\xAD\xE3\x81\x93";
+    const std::string nekoLe = "\x6D\x30\x53\x30"s;
+    const std::string nekoBe = "\x30\x6D\x30\x53"s;
+    // Before: 900, 800 and the comment. After 850: key 2 rewritten, 3 to 5 added below.
+    auto table = [](const std::string& eol, const std::string& comment, bool after) {
+        std::string lines = "[EASY]" + eol + "1=900" + eol + (after ? "2=850" : "2=800") + eol;
+        lines += "; " + comment + eol;
+        return after ? lines + "3=800" + eol + "4=" + eol + "5=" + eol : lines;
+    };
+    auto le = [](const std::string& ascii) { return utf16(ascii, false); };
+    auto be = [](const std::string& ascii) { return utf16(ascii, true); };
+    struct Case {
+        const char* name;
+        std::string before;
+        std::string after;
+    };
+    const Case cases[] = {
+        {"UTF-8 with a byte-order mark", mark + table("\r\n", nekoUtf8, false),
+         mark + table("\r\n", nekoUtf8, true)},
+        {"lines ended by CR alone", table("\r", "cr", false), table("\r", "cr", true)},
+        {"UTF-16, little-endian",
+         "\xFF\xFE" + le("[EASY]\r\n1=900\r\n2=800\r\n; ") + nekoLe + le("\r\n"),
+         "\xFF\xFE" + le("[EASY]\r\n1=900\r\n2=850\r\n; ") + nekoLe +
+             le("\r\n3=800\r\n4=\r\n5=\r\n")},
+        {"UTF-16, big-endian, lines ended by CR alone",
+         "\xFE\xFF" + be("[EASY]\r1=900\r2=800\r; ") + nekoBe + be("\r"),
+         "\xFE\xFF" + be("[EASY]\r1=900\r2=850\r; ") + nekoBe + be("\r3=800\r4=\r5=\r")},
+    };
+    for (const Case& c : cases) {
+        writeFile(c.before);
+        EXPECT_EQ(read(), (Table{"900", "800", "", "", ""})) << c.name;
+        insertRanking(850);
+        EXPECT_TRUE(file() == c.after) << c.name;
+        EXPECT_EQ(read(), (Table{"900", "850", "800", "", ""})) << c.name;
+    }
+}

@@ -1,11 +1,14 @@
 // The replacement of the ranking file at a game over: when it fails at each of its steps the
 // old table stays whole, nothing of the attempt is left in the folder and nothing is shown;
-// when it succeeds the new file keeps the old one's mode and owner.
+// when it succeeds the new file keeps the old one's mode and owner. A huge file is neither
+// read whole at every paint nor replaced.
 #include <sys/stat.h>
 #include <unistd.h>
 
+#include <array>
 #include <cerrno>
 #include <filesystem>
+#include <fstream>
 #include <set>
 #include <string>
 
@@ -13,6 +16,7 @@
 
 #include "backends/headless/headless.h"
 #include "base/game_state.h"
+#include "base/texts.h"
 #include "ranking/ranking_file.h"
 #include "tests/robustness/failing_calls.h"
 #include "tests/support/scratch_folder.h"
@@ -25,6 +29,23 @@ std::set<std::string> namesIn(const std::filesystem::path& folder) {
         names.insert(entry.path().filename().string());
     }
     return names;
+}
+
+// Bytes this process has read from files so far, as the kernel counts them.
+long long bytesRead() {
+    std::ifstream io("/proc/self/io");
+    std::string name;
+    long long value = 0;
+    while (io >> name >> value) {
+        if (name == "rchar:") return value;
+    }
+    return -1;
+}
+
+std::array<std::string, 5> tableOnDisk() {
+    auto& entry = game.rankingText;
+    readRanking(entry[0], entry[1], entry[2], entry[3], entry[4]);
+    return {entry[0], entry[1], entry[2], entry[3], entry[4]};
 }
 
 }  // namespace
@@ -99,4 +120,37 @@ TEST(RankingFaults, TheNewTableKeepsTheOldFilesModeAndOwner) {
                   "[EASY]\r\n1=950\r\n2=900\r\n3=\r\n4=\r\n5=\r\n");
     }
     ::umask(previousMask);
+}
+
+TEST(RankingFaults, AHugeFileIsNeitherReadWholeNorReplaced) {
+    ScratchFolder folder("huge");
+    headlessReset();
+    game = GameState{};
+    const std::string table = "[EASY]\r\n1=900\r\n2=800\r\n3=700\r\n4=600\r\n5=500\r\n";
+    const auto path = folder.path() / "Date" / "RankingDate.ini";
+    ASSERT_GE(bytesRead(), 0) << "no /proc/self/io here";
+
+    // Under the limit, with the table first: a paint reads the table, not the other 10 MB.
+    folder.write("Date/RankingDate.ini", table + std::string(10 << 20, '#') + "\r\n");
+    long long before = bytesRead();
+    EXPECT_EQ(tableOnDisk(), (std::array<std::string, 5>{"900", "800", "700", "600", "500"}));
+    EXPECT_LT(bytesRead() - before, 1 << 20);
+
+    // 2 GB (a sparse file): nothing is read, the entries are empty, the file is kept whole,
+    // and the player is told once that the scores cannot be kept.
+    folder.write("Date/RankingDate.ini", table);
+    std::filesystem::resize_file(path, uintmax_t{2} << 30);
+    before = bytesRead();
+    EXPECT_EQ(tableOnDisk(), (std::array<std::string, 5>{}));
+    EXPECT_LT(bytesRead() - before, 1 << 20);
+    insertRanking(950);
+    insertRanking(960);
+    EXPECT_EQ(std::filesystem::file_size(path), uintmax_t{2} << 30);
+    std::ifstream head(path, std::ios::binary);
+    std::string start(table.size(), '\0');
+    head.read(start.data(), static_cast<std::streamsize>(start.size()));
+    EXPECT_EQ(start, table);
+    ASSERT_EQ(headlessEvents().size(), 1u);
+    EXPECT_EQ(headlessEvents()[0].text, textRankingUnusable);
+    EXPECT_EQ(headlessEvents()[0].caption, textErrorCaption);
 }

@@ -1,0 +1,149 @@
+// Profile files in the forms editors save: plain bytes, UTF-8 with a mark, UTF-16 either way
+// round, lines ended by CR alone.
+#include "base/profile_encoding.h"
+
+#include <algorithm>
+#include <cstdint>
+
+namespace {
+
+constexpr char utf8Mark[] = "\xEF\xBB\xBF";
+
+// UTF-16 units that stand for single bytes the text held but UTF-8 could not read (a value
+// cut inside a character), so that such a byte is written and read back as itself.
+constexpr uint32_t escapedByteBase = 0xDC00;
+bool isEscapedByte(uint32_t unit) { return unit >= 0xDC80 && unit <= 0xDCFF; }
+
+void appendUtf8(std::string& out, uint32_t code) {
+    if (code < 0x80) {
+        out += static_cast<char>(code);
+    } else if (code < 0x800) {
+        out += static_cast<char>(0xC0 | code >> 6);
+        out += static_cast<char>(0x80 | (code & 0x3F));
+    } else if (code < 0x10000) {
+        // A lone surrogate too: the unit is kept, and written back as it was.
+        out += static_cast<char>(0xE0 | code >> 12);
+        out += static_cast<char>(0x80 | (code >> 6 & 0x3F));
+        out += static_cast<char>(0x80 | (code & 0x3F));
+    } else {
+        out += static_cast<char>(0xF0 | code >> 18);
+        out += static_cast<char>(0x80 | (code >> 12 & 0x3F));
+        out += static_cast<char>(0x80 | (code >> 6 & 0x3F));
+        out += static_cast<char>(0x80 | (code & 0x3F));
+    }
+}
+
+std::string textFromUtf16(std::string_view units, bool bigEndian) {
+    auto unitAt = [&](size_t i) {
+        auto first = static_cast<uint8_t>(units[2 * i]);
+        auto second = static_cast<uint8_t>(units[2 * i + 1]);
+        return bigEndian ? uint32_t{first} << 8 | second : uint32_t{second} << 8 | first;
+    };
+    const size_t count = units.size() / 2;
+    std::string text;
+    text.reserve(units.size());
+    for (size_t i = 0; i < count; ++i) {
+        uint32_t unit = unitAt(i);
+        if (unit >= 0xD800 && unit <= 0xDBFF && i + 1 < count) {
+            uint32_t low = unitAt(i + 1);
+            if (low >= 0xDC00 && low <= 0xDFFF) {
+                appendUtf8(text, 0x10000 + ((unit - 0xD800) << 10) + (low - 0xDC00));
+                ++i;
+                continue;
+            }
+        }
+        if (isEscapedByte(unit)) {
+            text += static_cast<char>(unit - escapedByteBase);
+        } else {
+            appendUtf8(text, unit);
+        }
+    }
+    // A file cut inside its last unit: the byte left over is kept as a byte of the text, and
+    // is written back as a unit of its own.
+    if (units.size() % 2 != 0) text += units.back();
+    return text;
+}
+
+// The character of the UTF-8 sequence at text[i], and its length; 0 when the bytes there
+// are no whole, shortest sequence. Lone surrogates are read (they come from a UTF-16 file),
+// except those that stand for escaped bytes.
+size_t readUtf8(std::string_view text, size_t i, uint32_t& code) {
+    auto byte = [&](size_t k) { return static_cast<uint8_t>(text[k]); };
+    uint8_t lead = byte(i);
+    size_t length = lead >= 0xF0 ? 4 : lead >= 0xE0 ? 3 : lead >= 0xC2 ? 2 : 0;
+    if (lead > 0xF4 || length == 0 || i + length > text.size()) return 0;
+    code = lead & (0x7F >> length);
+    for (size_t k = 1; k < length; ++k) {
+        if ((byte(i + k) & 0xC0) != 0x80) return 0;
+        code = code << 6 | (byte(i + k) & 0x3F);
+    }
+    const uint32_t least[5] = {0, 0, 0x80, 0x800, 0x10000};
+    if (code < least[length] || code > 0x10FFFF || isEscapedByte(code)) return 0;
+    return length;
+}
+
+void appendUnit(std::string& out, uint32_t unit, bool bigEndian) {
+    char high = static_cast<char>(unit >> 8);
+    char low = static_cast<char>(unit & 0xFF);
+    out += bigEndian ? high : low;
+    out += bigEndian ? low : high;
+}
+
+std::string utf16FromText(std::string_view text, bool bigEndian) {
+    std::string out;
+    out.reserve(text.size() * 2);
+    for (size_t i = 0; i < text.size();) {
+        uint32_t code = static_cast<uint8_t>(text[i]);
+        size_t length = code < 0x80 ? 1 : readUtf8(text, i, code);
+        if (length == 0) {
+            appendUnit(out, escapedByteBase + static_cast<uint8_t>(text[i]), bigEndian);
+            ++i;
+            continue;
+        }
+        if (code >= 0x10000) {
+            appendUnit(out, 0xD800 + ((code - 0x10000) >> 10), bigEndian);
+            appendUnit(out, 0xDC00 + ((code - 0x10000) & 0x3FF), bigEndian);
+        } else {
+            appendUnit(out, code, bigEndian);
+        }
+        i += length;
+    }
+    return out;
+}
+
+}  // namespace
+
+std::string profileTextFromFile(std::string_view file, ProfileForm& form) {
+    form = ProfileForm{};
+    std::string text;
+    // The mark alone decides: whatever a write adds, the file reads in the same form again.
+    if (file.substr(0, 3) == utf8Mark) {
+        form.encoding = ProfileForm::utf8WithMark;
+        text = file.substr(3);
+    } else if (file.substr(0, 2) == "\xFF\xFE") {
+        form.encoding = ProfileForm::utf16Le;
+        text = textFromUtf16(file.substr(2), false);
+    } else if (file.substr(0, 2) == "\xFE\xFF") {
+        form.encoding = ProfileForm::utf16Be;
+        text = textFromUtf16(file.substr(2), true);
+    } else {
+        text = file;
+    }
+    if (text.find('\n') == std::string::npos && text.find('\r') != std::string::npos) {
+        form.crLines = true;
+        std::replace(text.begin(), text.end(), '\r', '\n');
+    }
+    return text;
+}
+
+std::string profileFileFromText(std::string_view text, const ProfileForm& form) {
+    std::string lines(text);
+    if (form.crLines) std::replace(lines.begin(), lines.end(), '\n', '\r');
+    switch (form.encoding) {
+        case ProfileForm::utf8WithMark: return utf8Mark + lines;
+        case ProfileForm::utf16Le: return "\xFF\xFE" + utf16FromText(lines, false);
+        case ProfileForm::utf16Be: return "\xFE\xFF" + utf16FromText(lines, true);
+        case ProfileForm::bytes: break;
+    }
+    return lines;
+}
