@@ -75,6 +75,10 @@ def word_seeds():
                      + b'\n[HARD]\nz,z\n',
         'nul-bytes': b'[EASY]\na\x00,b\nc,\x00d\n[NORMAL]\ne,f\n[HARD]\ng,h\n',
         'beyond-32767': b'[EASY]\na,b\n[NORMAL]\nc,d\n' + b'\n' * 32800 + b'[HARD]\ne,f\n',
+        # As other editors save it: UTF-8, with and without a mark, and CR alone ending lines.
+        'utf8': '[EASY]\nいぬ,inu\nねこ,neko\n[NORMAL]\nさくら,sakura\n[HARD]\n😀,x\n'.encode(),
+        'utf8-mark-cr': b'\xef\xbb\xbf' + EXAMPLE.replace(b'\n', b'\r'),
+        'cr-only': EXAMPLE.replace(b'\n', b'\r'),
     }
 
 

@@ -1,7 +1,7 @@
-// Word lists: any bytes as Date\Words.txt, indexed and drawn from for the three difficulties
-// one after the other (as a player switching difficulty would), with two seeds each. The index
-// is compared with one worked out here straight from the format's rules, and a section that
-// indexing calls drawable must always yield a word.
+// Word lists: any bytes as Date\Words.txt (as code page 932, or as UTF-8 or CR-only lines), indexed
+// and drawn from for the three difficulties one after the other (as a player switching difficulty
+// would), with two seeds each. The index is compared with one worked out here straight from the
+// format's rules, and a section that indexing calls drawable must always yield a word.
 #include <algorithm>
 #include <cstdint>
 #include <cstring>
@@ -12,17 +12,64 @@
 #include "base/game_state.h"
 #include "base/texts.h"
 #include "fuzz/fuzz_support.h"
+#include "platform/platform.h"
 #include "words/words_file.h"
 
 namespace {
 
+// Whether the bytes are UTF-8: whole, shortest sequences, no surrogates, nothing past U+10FFFF.
+bool isUtf8(const std::string& bytes) {
+    for (size_t i = 0; i < bytes.size();) {
+        const auto lead = static_cast<uint8_t>(bytes[i]);
+        const size_t length = lead < 0x80   ? 1
+                              : lead < 0xC2 ? 0
+                              : lead < 0xE0 ? 2
+                              : lead < 0xF0 ? 3
+                                            : 4;
+        if (length == 0 || lead > 0xF4 || i + length > bytes.size()) return false;
+        uint32_t code = lead & (0xFF >> (length + 1));
+        for (size_t k = 1; k < length; ++k) {
+            const auto next = static_cast<uint8_t>(bytes[i + k]);
+            if ((next & 0xC0) != 0x80) return false;
+            code = code << 6 | (next & 0x3F);
+        }
+        const uint32_t least[5] = {0, 0, 0x80, 0x800, 0x10000};
+        if (length > 1 && (code < least[length] || code > 0x10FFFF)) return false;
+        if (code >= 0xD800 && code <= 0xDFFF) return false;
+        i += length;
+    }
+    return true;
+}
+
+// The bytes the records come from: the file up to its 0x1A; a list saved as UTF-8 (after a
+// byte-order mark, or valid UTF-8 beyond ASCII) made code page 932, and a list without a LF
+// whose lines end in CR alone given LF ends.
+std::string wordsText(const uint8_t* data, size_t size) {
+    std::string bytes(reinterpret_cast<const char*>(data), size);
+    const bool marked = bytes.compare(0, 3, "\xEF\xBB\xBF") == 0;
+    if (marked) bytes.erase(0, 3);
+    bytes = bytes.substr(0, bytes.find('\x1A'));
+    const bool fromUtf8 =
+        isUtf8(bytes) && std::any_of(bytes.begin(), bytes.end(), [](char c) { return c & 0x80; });
+    const bool crLines =
+        bytes.find('\n') == std::string::npos && bytes.find('\r') != std::string::npos;
+    if (fromUtf8) {
+        std::string converted(bytes.size(), '\0');
+        converted.resize(cp932FromUtf8(bytes.data(), bytes.size(), converted.data()));
+        bytes = converted;
+    }
+    if (crLines) std::replace(bytes.begin(), bytes.end(), '\r', '\n');
+    return bytes;
+}
+
 // The records as text mode hands them over: reading stops at 0x1A, CR LF is one LF, and a
 // record ends after a LF or at 1023 bytes.
 std::vector<std::string> expectedRecords(const uint8_t* data, size_t size) {
+    const std::string bytes = wordsText(data, size);
     std::string text;
-    for (size_t i = 0; i < size && data[i] != 0x1A; ++i) {
-        if (data[i] == '\r' && i + 1 < size && data[i + 1] == '\n') continue;
-        text += static_cast<char>(data[i]);
+    for (size_t i = 0; i < bytes.size() && bytes[i] != 0x1A; ++i) {
+        if (bytes[i] == '\r' && i + 1 < bytes.size() && bytes[i + 1] == '\n') continue;
+        text += bytes[i];
     }
     std::vector<std::string> records;
     std::string record;

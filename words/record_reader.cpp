@@ -49,17 +49,16 @@ void RecordReader::refill() {
 
 RecordReader::Extent RecordReader::measure() {
     if (end - start < recordWindow && !streamEnded) refill();
-    const unsigned char* bytes = buffer + start;
+    const unsigned char* at = bytes + start;
     size_t window = std::min(end - start, recordWindow);
     // The mark ends the stream for good: it is never consumed, so every later read stops at it.
-    if (const void* mark = std::memchr(bytes, endOfFileMark, window)) {
-        window = static_cast<size_t>(static_cast<const unsigned char*>(mark) - bytes);
+    if (const void* mark = std::memchr(at, endOfFileMark, window)) {
+        window = static_cast<size_t>(static_cast<const unsigned char*>(mark) - at);
     }
-    if (const void* found = std::memchr(bytes, '\n', window)) {
-        const size_t lineFeed =
-            static_cast<size_t>(static_cast<const unsigned char*>(found) - bytes);
+    if (const void* found = std::memchr(at, '\n', window)) {
+        const size_t lineFeed = static_cast<size_t>(static_cast<const unsigned char*>(found) - at);
         // Only the byte before the line feed can make a CR LF pair inside one record.
-        const bool crLf = lineFeed > 0 && bytes[lineFeed - 1] == '\r';
+        const bool crLf = lineFeed > 0 && at[lineFeed - 1] == '\r';
         const size_t length = lineFeed + 1 - (crLf ? 1 : 0);
         if (length <= recordMaxBytes) return {lineFeed + 1, length};
     }
@@ -70,13 +69,13 @@ RecordReader::Extent RecordReader::measure() {
 
 size_t RecordReader::next(char (&record)[recordBufferSize]) {
     const Extent extent = measure();
-    const unsigned char* bytes = buffer + start;
+    const unsigned char* at = bytes + start;
     if (extent.length < extent.rawBytes) {
         // A CR LF ending: the CR is dropped and the LF kept.
-        std::memcpy(record, bytes, extent.length - 1);
+        std::memcpy(record, at, extent.length - 1);
         record[extent.length - 1] = '\n';
     } else {
-        std::memcpy(record, bytes, extent.length);
+        std::memcpy(record, at, extent.length);
     }
     record[extent.length] = '\0';
     start += extent.rawBytes;

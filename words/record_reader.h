@@ -4,6 +4,7 @@
 
 #include <cstddef>
 #include <cstdio>
+#include <string_view>
 
 // A record holds at most this many bytes; its buffer has room for two more, as the word
 // list's line buffers always had.
@@ -22,7 +23,12 @@ size_t readRecord(std::FILE* file, char (&record)[recordBufferSize]);
 // stream is read by one reader from where it stood when the reader was made.
 class RecordReader {
 public:
-    explicit RecordReader(std::FILE* stream) : file(stream) {}
+    explicit RecordReader(std::FILE* stream) : file(stream), bytes(buffer) {}
+    // The records of text held in memory, read the same way; text must outlive the reader.
+    explicit RecordReader(std::string_view text)
+        : end(text.size()),
+          streamEnded(true),
+          bytes(reinterpret_cast<const unsigned char*>(text.data())) {}
     RecordReader(const RecordReader&) = delete;
     RecordReader& operator=(const RecordReader&) = delete;
 
@@ -41,9 +47,10 @@ private:
     Extent measure();
     void refill();
 
-    std::FILE* file;
+    std::FILE* file = nullptr;
     size_t start = 0;
     size_t end = 0;
     bool streamEnded = false;
+    const unsigned char* bytes;  // buffer, or the text in memory
     unsigned char buffer[32768];
 };

@@ -5,6 +5,8 @@
 #include <cstdint>
 #include <cstring>
 #include <limits>
+#include <string>
+#include <string_view>
 
 #include "base/crt_random.h"
 #include "base/data_path.h"
@@ -12,6 +14,7 @@
 #include "base/texts.h"
 #include "platform/platform.h"
 #include "words/record_reader.h"
+#include "words/words_text.h"
 
 namespace {
 
@@ -76,6 +79,17 @@ void showSectionEmpty() {
     showMessageBox(game.mainWindow, text, textErrorCaption);
 }
 
+// The records of the word list from the stream's position: from the stream itself, or from
+// its text made code page 932 when an editor saved it otherwise.
+struct WordRecords {
+    std::string converted;
+    bool fromText;
+    RecordReader reader;
+    explicit WordRecords(std::FILE* file)
+        : fromText(convertedWordsText(file, converted)),
+          reader(fromText ? RecordReader(std::string_view(converted)) : RecordReader(file)) {}
+};
+
 // One draw by rejection into the section, or -1 once the draws are used up.
 int drawInSection(Section s, int& draws) {
     while (draws < maxDraws) {
@@ -89,7 +103,8 @@ int drawInSection(Section s, int& draws) {
 // Reads records from the stream's start until record r has been read into record; the ones
 // before it are only passed over.
 bool readUpTo(std::FILE* file, int r, char (&record)[recordBufferSize]) {
-    RecordReader reader(file);
+    WordRecords records(file);
+    RecordReader& reader = records.reader;
     for (int n = 0; n < r; ++n) {
         if (!reader.skip()) return false;
     }
@@ -97,7 +112,8 @@ bool readUpTo(std::FILE* file, int r, char (&record)[recordBufferSize]) {
 }
 
 void mapWords(std::FILE* file, Section s, WordMap& map) {
-    RecordReader reader(file);
+    WordRecords records(file);
+    RecordReader& reader = records.reader;
     char record[recordBufferSize] = {};
     int64_t last = lastCandidate(s);
     for (int r = 0; r <= last && reader.next(record) != 0; ++r) {
@@ -148,7 +164,8 @@ bool indexWordStream(std::FILE* file) {
     // Sections are known only at the end (a header may come again), so note every record
     // that could be drawn and is a word.
     WordMap words;
-    RecordReader reader(file);
+    WordRecords records(file);
+    RecordReader& reader = records.reader;
     char record[recordBufferSize] = {};
     game.wordsLineCount = 0;
     while (size_t length = reader.next(record)) {

@@ -1,4 +1,6 @@
-// The word list, Date\Words.txt: opening it, indexing its three sections, drawing a word.
+// The word list, Date\Words.txt: opening it, indexing its three sections, drawing a word. The
+// list is code page 932; one a player's editor saved as UTF-8 or with lines ended by CR alone
+// is read as the same list (words_text.h).
 #pragma once
 
 #include <cstdio>

@@ -125,6 +125,56 @@ TEST_F(WordsFileTest, ExampleFileIndexesTheSameWithLfAndCrLf) {
     EXPECT_TRUE(boxTexts().empty());
 }
 
+TEST_F(WordsFileTest, ListsSavedByOtherEditorsGiveTheSameWords) {
+    // The example list as a Linux editor saves it: UTF-8.
+    auto utf8File = [](const std::string& eol) {
+        return "[EASY]" + eol + "\xE3\x81\x84\xE3\x81\xAC,inu" + eol +
+               "\xE3\x81\xAD\xE3\x81\x93,neko" + eol + "[NORMAL]" + eol +
+               "\xE3\x81\x95\xE3\x81\x8F\xE3\x82\x89,sakura" + eol + "[HARD]" + eol +
+               "\xE3\x81\x97\xE3\x82\x93\xE3\x81\x8B\xE3\x82\x93\xE3\x81\x9B\xE3\x82\x93,"
+               "shinkannsenn" +
+               eol + "\xE3\x81\x93\xE3\x82\x93\xE3\x81\xAB\xE3\x81\xA1\xE3\x81\xAF,konnnichiha" +
+               eol;
+    };
+    const std::string mark = "\xEF\xBB\xBF";
+    struct Case {
+        const char* name;
+        std::string bytes;
+    };
+    const Case cases[] = {
+        {"UTF-8, CR LF", utf8File("\r\n")},
+        {"UTF-8 after a byte-order mark", mark + utf8File("\n")},
+        {"UTF-8 after a mark, lines ended by CR alone", mark + utf8File("\r")},
+        {"code page 932, lines ended by CR alone", exampleFile("\r")},
+        {"code page 932 after a byte-order mark", mark + exampleFile("\r\n")},
+        {"UTF-8 ending in the end-of-file mark", utf8File("\n") + "\x1A\xFF\xFE"},
+    };
+    const std::set<Word> expected[3] = {
+        {{inu, "inu"}, {neko, "neko"}},
+        {{sakura, "sakura"}},
+        {{shinkansen, "shinkannsenn"}, {konnichiha, "konnnichiha"}},
+    };
+    for (const Case& c : cases) {
+        game = GameState{};
+        writeWords(c.bytes);
+        EXPECT_TRUE(indexWordSections()) << c.name;
+        EXPECT_EQ(game.wordsLineCount, 8) << c.name;
+        EXPECT_EQ(game.easyLine, 0) << c.name;
+        EXPECT_EQ(game.normalLine, 3) << c.name;
+        for (int difficulty = 0; difficulty < 3; ++difficulty) {
+            game.difficulty = difficulty;
+            EXPECT_EQ(wordsDrawn(100), expected[difficulty]) << c.name << ", " << difficulty;
+        }
+    }
+    // A character code page 932 lacks is a '?' of the word, and the rest of the list stands.
+    game = GameState{};
+    writeWords(
+        "[EASY]\n\xF0\x9F\x98\x80\xE3\x81\xAD\xE3\x81\x93,neko\n[NORMAL]\nb,b\n[HARD]\nc,c\n");
+    EXPECT_TRUE(indexWordSections());
+    EXPECT_EQ(wordsDrawn(20), (std::set<Word>{{"?" + neko, "neko"}}));
+    EXPECT_TRUE(boxTexts().empty());
+}
+
 TEST_F(WordsFileTest, DrawsFollowTheGeneratorExactly) {
     writeWords(exampleFile("\n"));
     ASSERT_TRUE(indexWordSections());
