@@ -1,6 +1,7 @@
 // resolveDataPath: the one way every data file is named.
 #include "base/data_path.h"
 
+#include <cstdio>
 #include <cstring>
 
 #include "base/cp932.h"
@@ -26,6 +27,20 @@ bool resolveDataPathFrom(char* dest, const char* workingDirectory, const char* r
         ++length;
         ++i;
     }
+    return true;
+}
+
+bool workingFolderTooLong(const char* relativePath, char* folder, size_t folderSize) {
+    // Longer than any path the platform allows, so that a folder too long for resolveDataPath
+    // still reads here.
+    char workingDirectory[8192];
+    if (!currentDirectory(workingDirectory, sizeof workingDirectory)) return false;
+    char resolved[dataPathSize];
+    if (std::strlen(workingDirectory) < 2048 &&
+        resolveDataPathFrom(resolved, workingDirectory, relativePath)) {
+        return false;
+    }
+    if (folder && folderSize > 0) std::snprintf(folder, folderSize, "%s", workingDirectory);
     return true;
 }
 

@@ -143,10 +143,14 @@ void splitWord(const char* record) {
 // Game state: wordsFile; reads mainWindow, the owner of its message.
 bool openWordsFile() {
     char path[dataPathSize];
-    resolveDataPath(path, wordsPath);
+    const bool resolved = resolveDataPath(path, wordsPath);
     game.wordsFile = openDataFile(path, "rb");
     if (!game.wordsFile) {
-        showMessageBox(game.mainWindow, textWordsCannotOpen, textErrorCaption);
+        // A folder too long for the path was reported at start-up; that the file cannot be
+        // opened would name the wrong cause.
+        if (resolved || !workingFolderTooLong(wordsPath)) {
+            showMessageBox(game.mainWindow, textWordsCannotOpen, textErrorCaption);
+        }
         return false;
     }
     return true;

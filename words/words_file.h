@@ -6,7 +6,8 @@
 #include <cstdio>
 
 // Opens the word list into game.wordsFile. When it cannot be opened, shows "Words.txtが開けません"
-// (caption "Error") over game.mainWindow, leaves wordsFile null and returns false.
+// (caption "Error") over game.mainWindow, leaves wordsFile null and returns false; in a
+// working folder too long for its path nothing more is shown (start-up has said so).
 bool openWordsFile();
 
 // Closes game.wordsFile if it is open and clears it; a stream never opened is left alone.
@@ -15,7 +16,8 @@ void closeWordsFile();
 // Called at each game start: counts the records of the word list and notes the header lines
 // (last occurrence wins). Returns true when the section of game.difficulty holds a word that
 // can be drawn; otherwise exactly one message has been shown (the file cannot be opened, or
-// "Words.txtの[EASY]に単語がありません" for the section) and false is returned.
+// "Words.txtの[EASY]に単語がありません" for the section), or none for a working folder too long
+// for the path, and false is returned.
 bool indexWordSections();
 
 // The scan of indexWordSections over any stream, from its current position, showing nothing:

@@ -69,8 +69,8 @@ bool convertedWordsText(std::FILE* file, std::string& text) {
             from = 3;
         }
         const void* mark = std::memchr(chunk + from, endOfFileMark, got - from);
-        size_t until = mark ? static_cast<size_t>(static_cast<const unsigned char*>(mark) - chunk)
-                            : got;
+        size_t until =
+            mark ? static_cast<size_t>(static_cast<const unsigned char*>(mark) - chunk) : got;
         for (size_t i = from; i < until; ++i) {
             utf8.feed(chunk[i]);
             lineFeed = lineFeed || chunk[i] == '\n';
