@@ -45,6 +45,21 @@ struct Drawing {
     // the same size at every paint; taking a kept one spares a fresh zeroed 800 KB each time.
     // Two, because the window may still show the last frame while the next one is made.
     cairo_surface_t* keptSurfaces[2] = {};
+
+    // What is ours goes back at the end of the process; the libraries' own caches stay.
+    ~Drawing() {
+        for (KeptLayout& kept : layouts) {
+            if (kept.layout) g_object_unref(kept.layout);
+            kept.layout = nullptr;
+        }
+        for (TextContext& known : contexts) g_object_unref(known.context);
+        contexts.clear();
+        if (systemFont) pango_font_description_free(systemFont);
+        for (cairo_surface_t*& kept : keptSurfaces) {
+            if (kept) cairo_surface_destroy(kept);
+            kept = nullptr;
+        }
+    }
 };
 
 Drawing drawing;
