@@ -297,7 +297,9 @@ void unlockDataFile(FileLock lock) {
 }
 
 size_t cp932FromUtf8(const char* utf8, size_t size, char* out) {
+    // glibc knows the code page by its number; other C libraries (the browser's) by name.
     iconv_t converter = ::iconv_open("CP932", "UTF-8");
+    if (converter == reinterpret_cast<iconv_t>(-1)) converter = ::iconv_open("SHIFT_JIS", "UTF-8");
     size_t written = 0;
     if (converter == reinterpret_cast<iconv_t>(-1)) {
         // No converter on this system: ASCII passes, every other character is unknown.
