@@ -48,9 +48,11 @@ bool readTable(const char* path, char* const (&entries)[5]) {
 
 }  // namespace
 
+bool resolveRankingPath(char* path) { return resolveDataPath(path, rankingPath); }
+
 void readRanking(char* rank1, char* rank2, char* rank3, char* rank4, char* rank5) {
     char path[dataPathSize];
-    resolveDataPath(path, rankingPath);
+    resolveRankingPath(path);
     readTable(path, {rank1, rank2, rank3, rank4, rank5});
 }
 

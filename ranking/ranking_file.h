@@ -1,6 +1,10 @@
 // The ranking file, date\RankingDate.ini: the five best scores of each difficulty.
 #pragma once
 
+// Writes the full path of the ranking file, as its readers and writers resolve it, into path
+// (dataPathSize bytes). False, with path empty, when it cannot be made.
+bool resolveRankingPath(char* path);
+
 // Fills the five 80-byte buffers with keys "1" to "5" of the section of game.difficulty
 // ("EASY", "NORMAL", "HARD"), each as written in the file, cut to 79 bytes; empty when missing.
 void readRanking(char* rank1, char* rank2, char* rank3, char* rank4, char* rank5);

@@ -20,6 +20,19 @@ constexpr BitmapInfoHeader backBufferHeader = {
     40, frameWidth, frameHeight, 1, 24, 0, 0, 0, 0, 0, 0,
 };
 
+// The frame the last paint presented, kept so that the window can be shown it again without
+// composing it anew; out of memoryDC between paints.
+struct LastFrame {
+    BitmapHandle bitmap = nullptr;
+    int height = 0;
+};
+LastFrame lastFrame;
+
+void releaseLastFrame() {
+    deleteBitmap(lastFrame.bitmap);
+    lastFrame = LastFrame{};
+}
+
 DibImage loadImage(const char* fileName) {
     char relative[64] = "\\Date\\Image\\";
     std::strncat(relative, fileName, sizeof relative - std::strlen(relative) - 1);
@@ -34,6 +47,7 @@ DibImage loadImage(const char* fileName) {
 void loadImages() {
     // A new back buffer may be given the address of an old one; nothing is known of it.
     forgetBackground();
+    releaseLastFrame();
     game.backBuffer = DibImage{};
     auto* bits = static_cast<uint8_t*>(std::calloc(backBufferBytes, 1));
     if (bits) {
@@ -56,6 +70,7 @@ void loadImages() {
 
 void releaseImages() {
     forgetBackground();
+    releaseLastFrame();
     releaseDib(game.backBuffer);
     releaseDib(game.imgRankingBack);
     releaseDib(game.imgMainBack);
@@ -85,10 +100,23 @@ void presentFrame(WindowHandle window, DeviceContext paintDC, const PaintFrame& 
     // Game state: reads memoryDC.
     // Rows asked for beyond the frame bitmap (the ranking screen asks for 480) copy nothing.
     copyFrameToWindow(paintDC, game.memoryDC, frameWidth, std::min(height, frameHeight));
-    if (frame.bitmap) {
-        // The platform refuses to release a selected bitmap: put the replaced one back first.
-        selectBitmap(game.memoryDC, frame.replaced);
-        deleteBitmap(frame.bitmap);
-    }
+    // Out of memoryDC, as the platform wants of a bitmap it releases; this one is kept until
+    // the next frame is presented.
+    selectBitmap(game.memoryDC, frame.replaced);
+    releaseLastFrame();
+    if (frame.bitmap) lastFrame = LastFrame{frame.bitmap, height};
     endPaint(window, paintDC);
+}
+
+bool lastFrameKept() { return lastFrame.bitmap != nullptr; }
+
+bool presentLastFrame(WindowHandle window) {
+    // Game state: reads memoryDC.
+    if (!lastFrame.bitmap) return false;
+    DeviceContext paintDC = beginPaint(window);
+    BitmapHandle replaced = selectBitmap(game.memoryDC, lastFrame.bitmap);
+    copyFrameToWindow(paintDC, game.memoryDC, frameWidth, std::min(lastFrame.height, frameHeight));
+    selectBitmap(game.memoryDC, replaced);
+    endPaint(window, paintDC);
+    return true;
 }

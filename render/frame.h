@@ -19,5 +19,11 @@ struct PaintFrame {
 // buffer and selects it into memoryDC; texts drawn afterwards land on it.
 PaintFrame selectFrameBitmap(DeviceContext paintDC);
 // Game state: reads memoryDC. Copies 640 x height pixels of the frame to the window (no more
-// rows than the frame has), takes the frame out of memoryDC, releases it and ends the paint.
+// rows than the frame has), takes the frame out of memoryDC and ends the paint. The frame is
+// kept, in place of the one before, until the next present or until the pictures go.
 void presentFrame(WindowHandle window, DeviceContext paintDC, const PaintFrame& frame, int height);
+// Whether a presented frame is kept.
+bool lastFrameKept();
+// Game state: reads memoryDC. A whole paint that shows the kept frame again as it was
+// presented, without composing anything. False, with no paint begun, when none is kept.
+bool presentLastFrame(WindowHandle window);

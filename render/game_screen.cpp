@@ -39,16 +39,6 @@ int32_t clampRow(int32_t row, int32_t top) {
     return row;
 }
 
-// An item effect's text flashes back to black on these ticks of its last two seconds.
-bool flashTick(int ticks) {
-    return ticks == 80 || ticks == 85 || ticks == 90 || ticks == 95 || ticks == 100;
-}
-
-uint32_t effectColour(int active, int ticks) {
-    if (active != 1 || flashTick(ticks)) return black;
-    return magenta;
-}
-
 // Game state: comboLabelX, comboShifted10, comboShifted100. Only a paint
 // that sees the combo at exactly 10 or 100 moves the label, once per flag.
 void shiftComboLabel() {
@@ -65,7 +55,7 @@ void shiftComboLabel() {
 // the texts were drawn on.
 PaintFrame drawGameFrame(DeviceContext paintDC) {
     const Layout& layout = game.layout;
-    drawTimeGauge(game.backBuffer, game.imgTime, 50, 300);
+    drawTimeGauge(game.backBuffer, game.imgTime, timeGaugeX, timeGaugeRow);
     for (int k = 0; k < itemKindCount; ++k) {
         blitKeyed(game.backBuffer, game.imgItemBox, layout.IPosX + itemPitch * k, layout.IPosY, -1,
                   -1, -1, -1);
@@ -155,17 +145,19 @@ void paintGameScreen(WindowHandle window) {
     presentFrame(window, paintDC, frame, frameHeight);
 }
 
-void drawTimeGauge(DibImage& dest, const DibImage& strip, int x, int row) {
+int64_t timeGaugeColumns(const DibImage& dest, int x) {
     // One column for every i = 0, 1, ... below timeGauge. Columns past the destination's
     // right edge would be clipped; stopping there keeps an absurd gauge value from turning
     // into a long loop.
     const int64_t columns = dest.header ? int64_t{dest.header->biWidth} - x : 0;
-    int64_t drawn = 0;
-    if (columns > 0 && game.timeGauge > 0) {
-        drawn = game.timeGauge >= static_cast<double>(columns)
-                    ? columns
-                    : static_cast<int64_t>(std::ceil(game.timeGauge));
-    }
+    if (columns <= 0 || !(game.timeGauge > 0)) return 0;
+    return game.timeGauge >= static_cast<double>(columns)
+               ? columns
+               : static_cast<int64_t>(std::ceil(game.timeGauge));
+}
+
+void drawTimeGauge(DibImage& dest, const DibImage& strip, int x, int row) {
+    const int64_t drawn = timeGaugeColumns(dest, x);
     // Each band of 59 columns repeats one strip column, so it is drawn as one run per row.
     for (int64_t first = 0; first < drawn; first += gaugeBand) {
         blitColumnAcross(dest, strip, int64_t{x} + first, std::min(gaugeBand, drawn - first), row,
@@ -182,6 +174,12 @@ void drawItemIcons(DibImage& dest, const DibImage& timeStop, const DibImage& bom
         blitKeyed(dest, *icons[slot], game.layout.IPosX + 4 + itemPitch * slot,
                   game.layout.IPosY + 4, -1, -1, -1, -1);
     }
+}
+
+uint32_t effectColour(int active, int ticks) {
+    // The text flashes back to black on these ticks of the effect's last two seconds.
+    const bool flash = ticks == 80 || ticks == 85 || ticks == 90 || ticks == 95 || ticks == 100;
+    return active == 1 && !flash ? magenta : black;
 }
 
 int placeWordText(int centreX, int width) {
