@@ -67,6 +67,12 @@ void postQuitMessage(int exitCode);
 void setTimer(WindowHandle window, unsigned id, unsigned periodMs);
 // Stops timer id; a timer that does not run is ignored.
 void killTimer(WindowHandle window, unsigned id);
+// Says that the ticks of timer id would do nothing until the window's next message of another
+// kind, or until the file at watchedPath (null: none) is changed: the backend may leave them
+// out, so that a window with nothing to do sleeps. The hold ends by itself, before and after
+// any other message is handled; the timer keeps running, and setTimer or killTimer ends it too.
+// A backend that cannot watch the file goes on delivering the ticks.
+void holdTimerUntilNextMessage(WindowHandle window, unsigned id, const char* watchedPath);
 
 // --- Painting ------------------------------------------------------------------------------
 

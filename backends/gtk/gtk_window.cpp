@@ -7,6 +7,7 @@
 #include <algorithm>
 #include <ctime>
 #include <map>
+#include <set>
 #include <string>
 #include <vector>
 
@@ -15,6 +16,7 @@
 #include "backends/gtk/gtk_objects.h"
 #include "backends/gtk/key_translation.h"
 #include "backends/gtk/window_picture.h"
+#include "backends/native_path.h"
 
 struct NativeWindow {
     int unused = 0;
@@ -44,6 +46,10 @@ struct Backend {
     GtkWidget* drawingArea = nullptr;
     std::map<unsigned, MenuItem> menuItems;
     std::map<unsigned, GSource*> timers;
+    std::map<unsigned, unsigned> periods;  // of every timer set, held ones included
+    std::set<unsigned> held;               // timers whose source is gone until the next message
+    GFileMonitor* monitor = nullptr;       // the file a hold watches, kept for the next hold
+    std::string monitoredPath;
     GMainLoop* loop = nullptr;
     bool windowAlive = false;
     bool settingCheck = false;
@@ -57,9 +63,32 @@ struct Backend {
 
 Backend backend;
 
+constexpr unsigned noTimer = ~0u;
+
+void startTimerSource(unsigned id, unsigned periodMs);
+
+// A held timer ticks again; a tick does not end its own timer's hold.
+void endHolds(unsigned ownTimer) {
+    for (auto it = backend.held.begin(); it != backend.held.end();) {
+        if (*it == ownTimer) {
+            ++it;
+            continue;
+        }
+        const unsigned id = *it;
+        it = backend.held.erase(it);
+        startTimerSource(id, backend.periods[id]);
+    }
+}
+
 intptr_t dispatch(uint32_t message, uintptr_t wParam, intptr_t lParam) {
     if (!backend.windowAlive) return 0;
-    return windowProcedure(&backend.window, message, wParam, lParam);
+    const unsigned ownTimer = message == msgTimer ? static_cast<unsigned>(wParam) : noTimer;
+    // Before, so that a nested loop inside this message ticks; after, so that what the
+    // message changed after such a loop is seen.
+    endHolds(ownTimer);
+    intptr_t result = windowProcedure(&backend.window, message, wParam, lParam);
+    if (backend.windowAlive) endHolds(ownTimer);
+    return result;
 }
 
 // --- Keyboard ------------------------------------------------------------------------------
@@ -204,12 +233,46 @@ GtkWidget* buildMenuBar() {
     return bar;
 }
 
-void removeTimer(unsigned id) {
+// The timer's source only; a held timer has none and keeps its period.
+void removeTimerSource(unsigned id) {
     auto found = backend.timers.find(id);
     if (found == backend.timers.end()) return;
     g_source_destroy(found->second);
     g_source_unref(found->second);
     backend.timers.erase(found);
+}
+
+void removeTimer(unsigned id) {
+    removeTimerSource(id);
+    backend.held.erase(id);
+    backend.periods.erase(id);
+}
+
+void onWatchedFileChanged(GFileMonitor*, GFile*, GFile*, GFileMonitorEvent, gpointer) {
+    if (backend.windowAlive) endHolds(noTimer);
+}
+
+void stopWatching() {
+    if (!backend.monitor) return;
+    g_file_monitor_cancel(backend.monitor);
+    g_object_unref(backend.monitor);
+    backend.monitor = nullptr;
+    backend.monitoredPath.clear();
+}
+
+// Watches the file (inotify where there is one), so that its change ends a hold at once.
+bool watchFile(const std::string& path) {
+    if (backend.monitor && backend.monitoredPath == path) return true;
+    stopWatching();
+    GFile* file = g_file_new_for_path(path.c_str());
+    backend.monitor = g_file_monitor_file(file, G_FILE_MONITOR_NONE, nullptr, nullptr);
+    g_object_unref(file);
+    if (!backend.monitor) return false;
+    // Every change counts, however soon after the last: the screen shows the file as it is.
+    g_file_monitor_set_rate_limit(backend.monitor, 0);
+    g_signal_connect(backend.monitor, "changed", G_CALLBACK(onWatchedFileChanged), nullptr);
+    backend.monitoredPath = path;
+    return true;
 }
 
 // Starts a source that may run inside a nested loop as well: Windows delivers timers and
@@ -219,6 +282,12 @@ GSource* attachRecursiveSource(GSource* source, GSourceFunc callback, gpointer d
     g_source_set_callback(source, callback, data, nullptr);
     g_source_attach(source, nullptr);
     return source;
+}
+
+void startTimerSource(unsigned id, unsigned periodMs) {
+    backend.periods[id] = periodMs;
+    backend.timers[id] = attachRecursiveSource(g_timeout_source_new(std::max(periodMs, 1u)),
+                                               onTimer, GUINT_TO_POINTER(id));
 }
 
 }  // namespace
@@ -294,7 +363,8 @@ void destroyWindow(WindowHandle) {
     if (!backend.windowAlive) return;
     dispatch(msgDestroy, 0, 0);
     backend.windowAlive = false;
-    while (!backend.timers.empty()) removeTimer(backend.timers.begin()->first);
+    while (!backend.periods.empty()) removeTimer(backend.periods.begin()->first);
+    stopWatching();
     backend.menuItems.clear();
     GtkWidget* window = backend.gtkWindow;
     backend.gtkWindow = nullptr;
@@ -315,11 +385,18 @@ void postQuitMessage(int exitCode) {
 void setTimer(WindowHandle, unsigned id, unsigned periodMs) {
     if (!backend.windowAlive) return;
     removeTimer(id);  // setting it again restarts it with the new period
-    backend.timers[id] = attachRecursiveSource(g_timeout_source_new(std::max(periodMs, 1u)),
-                                               onTimer, GUINT_TO_POINTER(id));
+    startTimerSource(id, periodMs);
 }
 
 void killTimer(WindowHandle, unsigned id) { removeTimer(id); }
+
+void holdTimerUntilNextMessage(WindowHandle, unsigned id, const char* watchedPath) {
+    if (!backend.windowAlive || !backend.timers.count(id)) return;
+    // Without a watch the file's change would go unseen: the timer goes on ticking then.
+    if (watchedPath && !watchFile(nativePath(watchedPath))) return;
+    removeTimerSource(id);
+    backend.held.insert(id);
+}
 
 // --- Painting ------------------------------------------------------------------------------
 

@@ -2,8 +2,10 @@
 #include "backends/headless/headless.h"
 
 #include <algorithm>
+#include <cstdio>
 #include <cstring>
 #include <deque>
+#include <iterator>
 #include <map>
 #include <memory>
 #include <string>
@@ -24,7 +26,8 @@ using FramePixels = std::shared_ptr<std::vector<uint8_t>>;
 struct NativeBitmap {
     int width = 0;
     int height = 0;
-    FramePixels pixels;  // bottom-up rows of width * 3 bytes; null for an empty bitmap
+    FramePixels pixels;               // bottom-up rows of width * 3 bytes; null for an empty bitmap
+    std::vector<HeadlessText> texts;  // drawn on it, in order: its pixels, as far as text goes
 };
 struct NativeFont {
     int height = 0;
@@ -51,6 +54,16 @@ struct PostedMessage {
     intptr_t lParam;
 };
 
+// A timer whose ticks are left out until the next other message, or until the watched file's
+// bytes differ from those it had when the hold began.
+struct Hold {
+    bool watching = false;
+    std::string path;
+    std::string bytes;
+};
+
+constexpr unsigned noTimer = ~0u;
+
 struct Machine {
     NativeWindow window;
     NativeDC paintDC;
@@ -66,6 +79,8 @@ struct Machine {
 
     std::map<unsigned, Timer> timers;
     uint64_t timerOrder = 0;
+    std::map<unsigned, Hold> holds;
+    int ticksLeftOut = 0;
     std::deque<PostedMessage> posted;
     bool invalid = false;
     bool painting = false;
@@ -81,9 +96,12 @@ struct Machine {
     std::map<unsigned, bool> enabled;
     int menuRedraws = 0;
     int paints = 0;
+    int framesMade = 0;
     int whiteFills = 0;
     std::vector<HeadlessText> paintTexts;
     std::vector<HeadlessText> lastPaintTexts;
+    std::vector<HeadlessText> presentedTexts;
+    bool presentedInPaint = false;
     FramePixels presented;  // rows of 640 * 3 bytes
     FramePixels spare;      // a frame no longer shown, kept for the next bitmap
     int presentedHeight = 0;
@@ -104,9 +122,46 @@ void record(HeadlessEvent event) {
     if (machine.sink) machine.sink(event);
 }
 
+// The file's bytes, empty when it cannot be read.
+std::string fileBytes(const std::string& path) {
+    std::string bytes;
+    std::FILE* file = openDataFile(path.c_str(), "rb");
+    if (!file) return bytes;
+    char chunk[4096];
+    size_t got = 0;
+    while ((got = std::fread(chunk, 1, sizeof chunk, file)) > 0) bytes.append(chunk, got);
+    std::fclose(file);
+    return bytes;
+}
+
+// Every hold ends with a message, but a tick does not end its own timer's hold.
+void endHolds(unsigned ownTimer) {
+    for (auto it = machine.holds.begin(); it != machine.holds.end();) {
+        it = it->first == ownTimer ? std::next(it) : machine.holds.erase(it);
+    }
+}
+
+// Whether the tick of timer id is left out: it is held, and its watched file is unchanged.
+bool leaveOutTick(unsigned id) {
+    auto held = machine.holds.find(id);
+    if (held == machine.holds.end()) return false;
+    if (held->second.watching && fileBytes(held->second.path) != held->second.bytes) {
+        machine.holds.erase(held);
+        return false;
+    }
+    ++machine.ticksLeftOut;
+    return true;
+}
+
 intptr_t dispatch(uint32_t message, uintptr_t wParam, intptr_t lParam) {
     if (!machine.windowAlive || !machine.procedure) return 0;
-    return machine.procedure(&machine.window, message, wParam, lParam);
+    const unsigned ownTimer = message == msgTimer ? static_cast<unsigned>(wParam) : noTimer;
+    // Before, so that a nested loop inside this message ticks; after, so that what the
+    // message changed after such a loop is seen.
+    endHolds(ownTimer);
+    intptr_t result = machine.procedure(&machine.window, message, wParam, lParam);
+    endHolds(ownTimer);
+    return result;
 }
 
 void deliverPosted() {
@@ -210,6 +265,7 @@ void headlessAdvance(uint32_t ms) {
         Timer& timer = machine.timers[id];
         machine.now = std::max(machine.now, timer.due);
         timer.due = machine.now + std::max<uint32_t>(timer.period, 1);
+        if (leaveOutTick(id)) continue;
         dispatch(msgTimer, id, 0);
     }
     // A nested loop inside a handler may already have gone past the target.
@@ -265,6 +321,9 @@ bool headlessMenuEnabled(unsigned commandId) {
 }
 
 int headlessPaintCount() { return machine.paints; }
+int headlessFramesMade() { return machine.framesMade; }
+int headlessTicksLeftOut() { return machine.ticksLeftOut; }
+bool headlessTimerHeld(unsigned id) { return machine.holds.count(id) != 0; }
 int headlessMenuRedraws() { return machine.menuRedraws; }
 const std::vector<HeadlessText>& headlessLastPaintTexts() { return machine.lastPaintTexts; }
 const std::vector<uint8_t>& headlessPresentedFrame() {
@@ -291,6 +350,7 @@ void destroyWindow(WindowHandle) {
     dispatch(msgDestroy, 0, 0);
     machine.windowAlive = false;
     machine.timers.clear();
+    machine.holds.clear();
     machine.posted.clear();
     machine.invalid = false;
 }
@@ -311,13 +371,26 @@ void setTimer(WindowHandle, unsigned id, unsigned periodMs) {
     timer.due = machine.now + std::max(periodMs, 1u);
     timer.order = ++machine.timerOrder;
     machine.timers[id] = timer;
+    machine.holds.erase(id);
     record({HeadlessEventKind::timerSet, id, static_cast<int>(periodMs), {}, {}});
 }
 
 void killTimer(WindowHandle, unsigned id) {
     // Every call is recorded, also for a timer that does not run: scripts see what the game asked.
     machine.timers.erase(id);
+    machine.holds.erase(id);
     record({HeadlessEventKind::timerKill, id, 0, {}, {}});
+}
+
+void holdTimerUntilNextMessage(WindowHandle, unsigned id, const char* watchedPath) {
+    if (!machine.timers.count(id)) return;
+    Hold hold;
+    if (watchedPath) {
+        hold.watching = true;
+        hold.path = watchedPath;
+        hold.bytes = fileBytes(hold.path);
+    }
+    machine.holds[id] = hold;
 }
 
 // --- Painting ------------------------------------------------------------------------------
@@ -333,6 +406,7 @@ DeviceContext beginPaint(WindowHandle) {
     machine.painting = true;
     machine.invalid = false;
     machine.paintTexts.clear();
+    machine.presentedInPaint = false;
     return &machine.paintDC;
 }
 
@@ -340,7 +414,9 @@ void endPaint(WindowHandle, DeviceContext) {
     if (!machine.painting) ++machine.misuses;
     machine.painting = false;
     ++machine.paints;
-    machine.lastPaintTexts = machine.paintTexts;
+    // What the window shows: the texts on the frame presented, which a paint that shows a
+    // frame again has not drawn itself.
+    machine.lastPaintTexts = machine.presentedInPaint ? machine.presentedTexts : machine.paintTexts;
 }
 
 DeviceContext createMemoryContext(WindowHandle) {
@@ -369,6 +445,7 @@ BitmapHandle createFrameBitmap(DeviceContext, int width, int height, const uint8
     }
     bitmap->pixels = std::move(pixels);
     ++machine.liveBitmaps;
+    ++machine.framesMade;
     return bitmap;
 }
 
@@ -410,6 +487,8 @@ void copyFrameToWindow(DeviceContext, DeviceContext memoryDC, int width, int hei
         }
     }
     machine.presentedHeight = rows;
+    machine.presentedTexts = bitmap.texts;
+    machine.presentedInPaint = true;
     if (previous && previous.use_count() == 1) machine.spare = std::move(previous);
 }
 
@@ -446,6 +525,7 @@ int measureText(DeviceContext, const char* text) {
 
 void drawText(DeviceContext dc, int x, int y, const char* text) {
     machine.paintTexts.push_back({x, y, dc->colour, text});
+    if (dc->bitmap) dc->bitmap->texts.push_back(machine.paintTexts.back());
 }
 
 // --- Menu ----------------------------------------------------------------------------------

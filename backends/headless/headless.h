@@ -2,7 +2,9 @@
 //
 // Time passes only through headlessAdvance. Timers fire in due order (ties in the order they
 // were set), a pending repaint is painted before the next tick, and message boxes run a nested
-// loop supplied by the box handler. Everything the game asks of the machine is recorded.
+// loop supplied by the box handler. A held timer keeps its times and its ticks are left out
+// until the next other message, or until its watched file's bytes change. Everything the
+// game asks of the machine is recorded.
 #pragma once
 
 #include <cstdint>
@@ -82,8 +84,14 @@ unsigned headlessTimerPeriod(unsigned id);
 bool headlessMenuChecked(unsigned commandId);
 bool headlessMenuEnabled(unsigned commandId);
 int headlessPaintCount();
+// Frame bitmaps made: one for every frame composed, none for a frame shown again.
+int headlessFramesMade();
+// Timer ticks left out because the game held their timer, and whether timer id is held now.
+int headlessTicksLeftOut();
+bool headlessTimerHeld(unsigned id);
 int headlessMenuRedraws();
-// Texts drawn during the last completed paint, in order.
+// Texts on the frame the last completed paint presented, in order (when it presented none,
+// the texts it drew).
 const std::vector<HeadlessText>& headlessLastPaintTexts();
 // Pixels of the last presented frame: bottom-up rows of 640 * 3 bytes; its height in rows.
 const std::vector<uint8_t>& headlessPresentedFrame();

@@ -8,6 +8,7 @@
 #include "app/entry.h"
 #include "backends/win32/dpi.h"
 #include "backends/win32/handles.h"
+#include "backends/win32/held_timers.h"
 #include "backends/win32/wide.h"
 #include "base/data_path.h"
 #include "platform/platform.h"
@@ -62,8 +63,7 @@ LRESULT changeDpi(HWND window, WPARAM wParam, LPARAM lParam) {
     return 0;
 }
 
-// The window's real procedure: every message goes to the game's portable one.
-LRESULT CALLBACK mainWindowProcedure(HWND window, UINT message, WPARAM wParam, LPARAM lParam) {
+LRESULT forwardMessage(HWND window, UINT message, WPARAM wParam, LPARAM lParam) {
     switch (message) {
         case WM_CREATE:
             // No input context: with a Japanese IME on, romaji keys still come as WM_CHAR
@@ -78,6 +78,18 @@ LRESULT CALLBACK mainWindowProcedure(HWND window, UINT message, WPARAM wParam, L
         default: break;
     }
     return windowProcedure(portableWindow(window), message, wParam, lParam);
+}
+
+// The window's real procedure: every message goes to the game's portable one. Each ends the
+// holds of the game's timers, before (a nested loop inside it ticks) and after it (what it
+// changed after such a loop is seen); a tick does not end its own timer's hold.
+LRESULT CALLBACK mainWindowProcedure(HWND window, UINT message, WPARAM wParam, LPARAM lParam) {
+    const UINT_PTR ownTimer = message == WM_TIMER ? wParam : noTimer;
+    endHeldTimers(window, ownTimer);
+    if (message == heldTimerWakeMessage) return 0;
+    LRESULT result = forwardMessage(window, message, wParam, lParam);
+    endHeldTimers(window, ownTimer);
+    return result;
 }
 
 }  // namespace
