@@ -3,16 +3,15 @@
 #include <initializer_list>
 
 #include "app/menu.h"
+#include "app/repaint.h"
 #include "base/game_state.h"
 #include "game/flow.h"
 #include "game/game_options.h"
 #include "game/items.h"
 #include "game/judge.h"
 #include "platform/platform.h"
-#include "ranking/ranking_file.h"
 #include "render/frame.h"
 #include "render/game_screen.h"
-#include "render/ranking_screen.h"
 
 namespace {
 
@@ -85,21 +84,10 @@ void menuCommand(WindowHandle window, unsigned command) {
 
 void timerTick(WindowHandle window, unsigned timer) {
     switch (timer) {
-        case 2: invalidateWindow(window); break;
+        case 2: repaintTick(window, timer); break;
         case 1: gaugeTick(); break;
         case 0: countdownTick(); break;
         default: break;
-    }
-}
-
-// Game state: reads rankingShown. The ranking screen shows the file as it is now, so it is
-// read at every paint.
-void paintScreen(WindowHandle window) {
-    if (game.rankingShown == 0) paintGameScreen(window);
-    if (game.rankingShown == 1) {
-        readRanking(game.rankingText[0], game.rankingText[1], game.rankingText[2],
-                    game.rankingText[3], game.rankingText[4]);
-        paintRankingScreen(window);
     }
 }
 

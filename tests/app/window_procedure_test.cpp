@@ -132,10 +132,16 @@ TEST_F(AppTest, OnlyTheLow16BitsOfCommandsKeysAndTimersCount) {
     headlessSend(msgKeyDown, 0x75, 0);  // F6 gives everything back
     EXPECT_EQ(game.itemHeld[TimeStop], 1);
 
+    // Timer 2 asks for a paint when the picture can have changed, and for nothing else.
     int paints = headlessPaintCount();
-    headlessSend(msgTimer, 0x10002u, 0);  // timer 2 only asks for a paint
+    headlessSend(msgTimer, 0x10002u, 0);  // nothing shown has changed since the last paint
+    headlessPump();
+    EXPECT_EQ(headlessPaintCount(), paints);
+    game.playing = 1;
+    headlessSend(msgTimer, 0x10002u, 0);
     headlessPump();
     EXPECT_EQ(headlessPaintCount(), paints + 1);
+    game.playing = 0;
     headlessSend(msgTimer, 7, 0);  // unknown timers do nothing
     headlessPump();
     EXPECT_EQ(headlessPaintCount(), paints + 1);

@@ -1,0 +1,17 @@
+// The paint and the repaint timer: a frame is composed only when the picture can change.
+#pragma once
+
+#include "platform/platform.h"
+
+// Game state: everything a paint reads and writes. Composes the frame of the screen shown
+// (the ranking screen reads its file first), or shows the kept frame again when the new one
+// would be the same: same screen, same inputs as the last composed frame left them, and on
+// the ranking screen the same file.
+void paintScreen(WindowHandle window);
+// Game state: reads what a paint reads. The repaint timer's tick: asks for a paint when the
+// picture can have changed, or else lets the timer sleep until something happens.
+void repaintTick(WindowHandle window, unsigned timer);
+
+// Every paint composes its frame and every tick asks for one when false, as a reference for
+// the frames left out; true from the start.
+void setRepeatedFramesSkipped(bool skipped);
