@@ -56,9 +56,9 @@ void readRankingFile(std::string& bytes) {
 }
 
 // Game state: reads rankingShown and what the screen shown reads.
-bool frameWouldRepeat() {
+bool frameWouldRepeat(WindowHandle window) {
     const ComposedFrame& last = repaint.last;
-    if (!repaint.skipping || !last.known || !lastFrameKept()) return false;
+    if (!repaint.skipping || !last.known || !lastFrameShowable(window)) return false;
     if (game.rankingShown != last.screen) return false;
     if (game.rankingShown == 0) {
         readGameScreenInputs(repaint.gameScreenNow);
@@ -76,7 +76,7 @@ bool frameWouldRepeat() {
 
 // Game state: everything a paint reads and writes; rankingText on the ranking screen.
 void paintScreen(WindowHandle window) {
-    if (frameWouldRepeat() && presentLastFrame(window)) return;
+    if (frameWouldRepeat(window) && presentLastFrame(window)) return;
     ComposedFrame& last = repaint.last;
     last.known = false;
     if (game.rankingShown == 0) {
@@ -101,7 +101,7 @@ void paintScreen(WindowHandle window) {
 
 // Game state: reads what a paint reads.
 void repaintTick(WindowHandle window, unsigned timer) {
-    if (!frameWouldRepeat()) {
+    if (!frameWouldRepeat(window)) {
         invalidateWindow(window);
         return;
     }

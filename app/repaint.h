@@ -5,8 +5,8 @@
 
 // Game state: everything a paint reads and writes. Composes the frame of the screen shown
 // (the ranking screen reads its file first), or shows the kept frame again when the new one
-// would be the same: same screen, same inputs as the last composed frame left them, and on
-// the ranking screen the same file.
+// would be the same: same screen, same inputs as the last composed frame left them, on the
+// ranking screen the same file, and a window whose screen has kept its scale.
 void paintScreen(WindowHandle window);
 // Game state: reads what a paint reads. The repaint timer's tick: asks for a paint when the
 // picture can have changed, or else lets the timer sleep until something happens.

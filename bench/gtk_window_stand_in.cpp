@@ -34,6 +34,9 @@ DeviceContext beginPaint(WindowHandle) { return &standIn.paintDC; }
 
 void endPaint(WindowHandle, DeviceContext) {}
 
+// The stand-in's screen has one device pixel per pixel, as the frames are made.
+bool frameBitmapStillFits(WindowHandle, BitmapHandle bitmap) { return bitmap != nullptr; }
+
 void copyFrameToWindow(DeviceContext, DeviceContext memoryDC, int width, int height) {
     if (!memoryDC || !memoryDC->bitmap || !memoryDC->bitmap->surface) return;
     presentFrameSurface(memoryDC->bitmap->surface, width, height);

@@ -95,6 +95,9 @@ BitmapHandle selectBitmap(DeviceContext memoryDC, BitmapHandle bitmap);
 void deleteBitmap(BitmapHandle bitmap);
 // Copies width x height pixels from (0, 0) of the memory context to (0, 0) of the window.
 void copyFrameToWindow(DeviceContext paintDC, DeviceContext memoryDC, int width, int height);
+// Whether a frame bitmap made by an earlier paint is what a paint of the window would make
+// now (its screen has kept its scale), so that it can be shown again as it is.
+bool frameBitmapStillFits(WindowHandle window, BitmapHandle bitmap);
 
 // --- Text ----------------------------------------------------------------------------------
 

@@ -108,11 +108,13 @@ void presentFrame(WindowHandle window, DeviceContext paintDC, const PaintFrame& 
     endPaint(window, paintDC);
 }
 
-bool lastFrameKept() { return lastFrame.bitmap != nullptr; }
+bool lastFrameShowable(WindowHandle window) {
+    return lastFrame.bitmap && frameBitmapStillFits(window, lastFrame.bitmap);
+}
 
 bool presentLastFrame(WindowHandle window) {
     // Game state: reads memoryDC.
-    if (!lastFrame.bitmap) return false;
+    if (!lastFrameShowable(window)) return false;
     DeviceContext paintDC = beginPaint(window);
     BitmapHandle replaced = selectBitmap(game.memoryDC, lastFrame.bitmap);
     copyFrameToWindow(paintDC, game.memoryDC, frameWidth, std::min(lastFrame.height, frameHeight));

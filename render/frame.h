@@ -22,8 +22,8 @@ PaintFrame selectFrameBitmap(DeviceContext paintDC);
 // rows than the frame has), takes the frame out of memoryDC and ends the paint. The frame is
 // kept, in place of the one before, until the next present or until the pictures go.
 void presentFrame(WindowHandle window, DeviceContext paintDC, const PaintFrame& frame, int height);
-// Whether a presented frame is kept.
-bool lastFrameKept();
+// Whether a presented frame is kept and can be shown again as it is in the window now.
+bool lastFrameShowable(WindowHandle window);
 // Game state: reads memoryDC. A whole paint that shows the kept frame again as it was
-// presented, without composing anything. False, with no paint begun, when none is kept.
+// presented, without composing anything. False, with no paint begun, when it cannot be.
 bool presentLastFrame(WindowHandle window);

@@ -414,6 +414,17 @@ DeviceContext beginPaint(WindowHandle) { return &backend.paintDC; }
 
 void endPaint(WindowHandle, DeviceContext) {}
 
+bool frameBitmapStillFits(WindowHandle, BitmapHandle bitmap) {
+    if (!bitmap || !bitmap->surface) return false;
+    const int scale = backend.drawingArea ? gtk_widget_get_scale_factor(backend.drawingArea)
+                                          : backend.paintDC.scale;
+    double scaleX = 1;
+    double scaleY = 1;
+    cairo_surface_get_device_scale(bitmap->surface, &scaleX, &scaleY);
+    // Frames are made at the screen's scale, at most 8 (createFrameBitmap).
+    return static_cast<int>(scaleX) == std::clamp(scale, 1, 8);
+}
+
 void copyFrameToWindow(DeviceContext, DeviceContext memoryDC, int width, int height) {
     if (!memoryDC || !memoryDC->bitmap || !memoryDC->bitmap->surface) return;
     presentFrameSurface(memoryDC->bitmap->surface, width, height);

@@ -28,6 +28,7 @@ struct NativeBitmap {
     int height = 0;
     FramePixels pixels;               // bottom-up rows of width * 3 bytes; null for an empty bitmap
     std::vector<HeadlessText> texts;  // drawn on it, in order: its pixels, as far as text goes
+    int scale = 1;                    // of the screen it was made for
 };
 struct NativeFont {
     int height = 0;
@@ -81,6 +82,7 @@ struct Machine {
     uint64_t timerOrder = 0;
     std::map<unsigned, Hold> holds;
     int ticksLeftOut = 0;
+    int screenScale = 1;
     std::deque<PostedMessage> posted;
     bool invalid = false;
     bool painting = false;
@@ -324,6 +326,12 @@ int headlessPaintCount() { return machine.paints; }
 int headlessFramesMade() { return machine.framesMade; }
 int headlessTicksLeftOut() { return machine.ticksLeftOut; }
 bool headlessTimerHeld(unsigned id) { return machine.holds.count(id) != 0; }
+
+void headlessSetScreenScale(int scale) {
+    machine.screenScale = scale;
+    // As a window system does when the window moves to a screen of another scale.
+    if (machine.windowAlive) machine.invalid = true;
+}
 int headlessMenuRedraws() { return machine.menuRedraws; }
 const std::vector<HeadlessText>& headlessLastPaintTexts() { return machine.lastPaintTexts; }
 const std::vector<uint8_t>& headlessPresentedFrame() {
@@ -444,6 +452,7 @@ BitmapHandle createFrameBitmap(DeviceContext, int width, int height, const uint8
         }
     }
     bitmap->pixels = std::move(pixels);
+    bitmap->scale = machine.screenScale;
     ++machine.liveBitmaps;
     ++machine.framesMade;
     return bitmap;
@@ -490,6 +499,10 @@ void copyFrameToWindow(DeviceContext, DeviceContext memoryDC, int width, int hei
     machine.presentedTexts = bitmap.texts;
     machine.presentedInPaint = true;
     if (previous && previous.use_count() == 1) machine.spare = std::move(previous);
+}
+
+bool frameBitmapStillFits(WindowHandle, BitmapHandle bitmap) {
+    return bitmap && bitmap->scale == machine.screenScale;
 }
 
 // --- Text ----------------------------------------------------------------------------------

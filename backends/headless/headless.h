@@ -89,6 +89,9 @@ int headlessFramesMade();
 // Timer ticks left out because the game held their timer, and whether timer id is held now.
 int headlessTicksLeftOut();
 bool headlessTimerHeld(unsigned id);
+// The window's screen takes scale device pixels per pixel, and the window is to be drawn
+// again. Frames are made for the scale, though their pixels here stay one per pixel.
+void headlessSetScreenScale(int scale);
 int headlessMenuRedraws();
 // Texts on the frame the last completed paint presented, in order (when it presented none,
 // the texts it drew).

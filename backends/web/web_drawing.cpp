@@ -83,6 +83,9 @@ void deleteBitmap(BitmapHandle bitmap) {
     delete bitmap;
 }
 
+// The page scales the canvas as a whole: a frame fits whatever the screen.
+bool frameBitmapStillFits(WindowHandle, BitmapHandle bitmap) { return bitmap != nullptr; }
+
 void copyFrameToWindow(DeviceContext, DeviceContext memoryDC, int width, int height) {
     if (!memoryDC || !memoryDC->bitmap) return;
     keyfall_present(memoryDC->bitmap->canvas, width, height);

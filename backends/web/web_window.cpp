@@ -28,7 +28,10 @@ struct Timer {
     unsigned period = 0;
     double due = 0;
     unsigned long long order = 0;  // when it was set: ties fire in this order
+    bool held = false;             // its ticks left out until the next other message
 };
+
+constexpr unsigned noTimer = ~0u;
 
 struct Backend {
     NativeWindow window;
@@ -45,9 +48,22 @@ struct Backend {
 
 Backend backend;
 
+// A tick does not end its own timer's hold; every other message ends them all.
+void endHolds(unsigned ownTimer) {
+    for (auto& [id, timer] : backend.timers) {
+        if (id != ownTimer) timer.held = false;
+    }
+}
+
 intptr_t dispatch(uint32_t message, uintptr_t wParam, intptr_t lParam) {
     if (!backend.windowAlive) return 0;
-    return windowProcedure(&backend.window, message, wParam, lParam);
+    const unsigned ownTimer = message == msgTimer ? static_cast<unsigned>(wParam) : noTimer;
+    // Before, so that a box's loop inside this message ticks; after, so that what the
+    // message changed after such a loop is seen.
+    endHolds(ownTimer);
+    intptr_t result = windowProcedure(&backend.window, message, wParam, lParam);
+    endHolds(ownTimer);
+    return result;
 }
 
 void deliverEvents() {
@@ -79,7 +95,7 @@ void deliverPosted() {
 bool dueTimer(double now, unsigned& id) {
     const Timer* best = nullptr;
     for (const auto& [timerId, timer] : backend.timers) {
-        if (timer.due > now) continue;
+        if (timer.held || timer.due > now) continue;
         if (!best || timer.due < best->due ||
             (timer.due == best->due && timer.order < best->order)) {
             best = &timer;
@@ -105,7 +121,9 @@ void deliverTimers() {
 
 double nextTimerDue() {
     double next = -1;
+    // A held timer wakes nothing: the loop sleeps until an event or another timer.
     for (const auto& [id, timer] : backend.timers) {
+        if (timer.held) continue;
         if (next < 0 || timer.due < next) next = timer.due;
     }
     return next;
@@ -204,6 +222,12 @@ void setTimer(WindowHandle, unsigned id, unsigned periodMs) {
 }
 
 void killTimer(WindowHandle, unsigned id) { backend.timers.erase(id); }
+
+void holdTimerUntilNextMessage(WindowHandle, unsigned id, const char* watchedPath) {
+    // Nothing here tells of a file's change: a timer that watches one goes on ticking.
+    auto found = backend.timers.find(id);
+    if (found != backend.timers.end() && !watchedPath) found->second.held = true;
+}
 
 // --- Painting ------------------------------------------------------------------------------
 

@@ -138,6 +138,13 @@ void deleteBitmap(BitmapHandle bitmap) {
     if (bitmap) DeleteObject(nativeBitmap(bitmap));
 }
 
+bool frameBitmapStillFits(WindowHandle, BitmapHandle bitmap) {
+    BITMAP info = {};
+    if (!bitmap || !GetObjectW(nativeBitmap(bitmap), sizeof info, &info)) return false;
+    // A frame is made with scale x scale device pixels for each of its pixels.
+    return info.bmWidth == frameWidth * frameScale();
+}
+
 void copyFrameToWindow(DeviceContext paintDC, DeviceContext memoryDC, int width, int height) {
     const int scale = frameScale();
     BitBlt(nativeDC(paintDC), 0, 0, width * scale, height * scale, nativeDC(memoryDC), 0, 0,

@@ -24,10 +24,9 @@ namespace {
 
 // ねこ,neko and a word long enough to scroll: 25 kana (750 pixels) and 48 letters (720).
 std::string wordList() {
-    const unsigned kana[] = {0x82A0, 0x82A2, 0x82A4, 0x82A6, 0x82A8, 0x82A9, 0x82AB,
-                             0x82AD, 0x82AF, 0x82B1, 0x82B3, 0x82B5, 0x82B7, 0x82B9,
-                             0x82BB, 0x82BD, 0x82BF, 0x82C2, 0x82C4, 0x82C6, 0x82C8,
-                             0x82C9, 0x82CA, 0x82CB, 0x82CC};
+    const unsigned kana[] = {0x82A0, 0x82A2, 0x82A4, 0x82A6, 0x82A8, 0x82A9, 0x82AB, 0x82AD, 0x82AF,
+                             0x82B1, 0x82B3, 0x82B5, 0x82B7, 0x82B9, 0x82BB, 0x82BD, 0x82BF, 0x82C2,
+                             0x82C4, 0x82C6, 0x82C8, 0x82C9, 0x82CA, 0x82CB, 0x82CC};
     std::string longWord;
     for (unsigned code : kana) {
         longWord += static_cast<char>(code >> 8);
@@ -181,8 +180,7 @@ Script play(bool skipRepeats) {
     for (int i = 0; i < 110; ++i) script.typeExpected(60);
     for (int i = 0; i < 80; ++i) script.wait(50, "effects run out");
     // Then misses among the keys, until the long word has scrolled and the gauge refilled.
-    for (int i = 0; i < 1200 && !(script.covered.longWordScrolled && script.covered.refill);
-         ++i) {
+    for (int i = 0; i < 1200 && !(script.covered.longWordScrolled && script.covered.refill); ++i) {
         if (i % 9 == 4) {
             script.type('@', 70);
         } else {
@@ -274,8 +272,36 @@ TEST(RepeatedFrames, LeavingThemOutChangesNeitherTheScreenNorTheState) {
     // The repeats were left out indeed, and the repaint timer slept through most of its ticks.
     EXPECT_LT(skipping.framesComposed * 10, everyFrame.framesComposed);
     EXPECT_GT(skipping.ticksLeftOut, everyFrame.framesComposed / 2);
-    std::printf("%zu steps: %d frames composed every time; %d leaving out repeats, with %d "
-                "repaint ticks slept through\n",
-                everyFrame.shots.size(), everyFrame.framesComposed, skipping.framesComposed,
-                skipping.ticksLeftOut);
+    std::printf(
+        "%zu steps: %d frames composed every time; %d leaving out repeats, with %d "
+        "repaint ticks slept through\n",
+        everyFrame.shots.size(), everyFrame.framesComposed, skipping.framesComposed,
+        skipping.ticksLeftOut);
+}
+
+TEST(RepeatedFrames, AWindowDrawnAgainShowsTheKeptFrameUnlessItsScaleChanged) {
+    ScratchFolder folder("redraw");
+    folder.write("Date/Words.txt", wordList());
+    headlessReset();
+    game = GameState{};
+    startUp(nullptr);
+    ::testing::internal::CaptureStderr();  // no pictures here: each is reported missing
+    headlessCreateWindow(windowProcedure);
+    ::testing::internal::GetCapturedStderr();
+    const int frames = headlessFramesMade();
+    const int paints = headlessPaintCount();
+    // Drawn again on the same screen (uncovered, say): the kept frame, nothing composed.
+    headlessSetScreenScale(1);
+    headlessPump();
+    EXPECT_EQ(headlessPaintCount(), paints + 1);
+    EXPECT_EQ(headlessFramesMade(), frames);
+    // On a screen of another scale the frame is made anew for it.
+    headlessSetScreenScale(2);
+    headlessPump();
+    EXPECT_EQ(headlessPaintCount(), paints + 2);
+    EXPECT_EQ(headlessFramesMade(), frames + 1);
+    headlessSend(msgClose, 0, 0);
+    headlessPump();
+    EXPECT_EQ(headlessLiveBitmaps(), 0);
+    headlessReset();
 }
