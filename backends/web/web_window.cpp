@@ -223,10 +223,11 @@ void setTimer(WindowHandle, unsigned id, unsigned periodMs) {
 
 void killTimer(WindowHandle, unsigned id) { backend.timers.erase(id); }
 
-void holdTimerUntilNextMessage(WindowHandle, unsigned id, const char* watchedPath) {
-    // Nothing here tells of a file's change: a timer that watches one goes on ticking.
+void holdTimerUntilNextMessage(WindowHandle, unsigned id, const char*) {
+    // The page's files are loaded once, at start; after that only the game writes them, and it
+    // does so while handling a message, which ends the hold. A watched file needs no watch.
     auto found = backend.timers.find(id);
-    if (found != backend.timers.end() && !watchedPath) found->second.held = true;
+    if (found != backend.timers.end()) found->second.held = true;
 }
 
 // --- Painting ------------------------------------------------------------------------------
