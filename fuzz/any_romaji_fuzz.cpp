@@ -21,7 +21,7 @@ namespace {
 constexpr int maxPieces = 32;
 
 bool isVowel(unsigned char c) { return c == 'a' || c == 'i' || c == 'u' || c == 'e' || c == 'o'; }
-bool takesSingleN(unsigned char c) { return !isVowel(c) && c != 'y' && c != 'n'; }
+bool takesSingleN(unsigned char c) { return !isVowel(c) && c != 'y' && c != 'n' && c != '\''; }
 bool doubles(unsigned char c) { return c >= 'a' && c <= 'z' && !isVowel(c) && c != 'n'; }
 
 // Every spelling of a unit from the table: the row's own, then a two-kana row's two kana.

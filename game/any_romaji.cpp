@@ -18,8 +18,9 @@ constexpr int guideCapacity = static_cast<int>(sizeof game.romajiText);
 
 bool isVowel(unsigned char c) { return c == 'a' || c == 'i' || c == 'u' || c == 'e' || c == 'o'; }
 
-// What a single n for ん may not stand before: the input method would read n with it.
-bool takesSingleN(unsigned char c) { return !isVowel(c) && c != 'y' && c != 'n'; }
+// What a single n for ん may not stand before: the input method would read n with it (n' is
+// ん, so an apostrophe typed as it stands after ん needs one of its own).
+bool takesSingleN(unsigned char c) { return !isVowel(c) && c != 'y' && c != 'n' && c != '\''; }
 
 // The letters an input method reads doubled as っ: every consonant but n.
 bool doubles(unsigned char c) { return c >= 'a' && c <= 'z' && !isVowel(c) && c != 'n'; }

@@ -61,7 +61,7 @@ std::vector<Unit> unitsOf(const std::vector<std::string>& names) {
 
 // Every full spelling of a row of units, built from the last unit back: っ may also be the
 // next spelling's first consonant doubled (not n), ん a single n before a spelling that does
-// not begin with a vowel, y or n.
+// not begin with a vowel, y, n or an apostrophe.
 std::vector<std::string> wordSpellings(const std::vector<Unit>& units, size_t from = 0) {
     if (from == units.size()) return {""};
     const std::vector<std::string> rests = wordSpellings(units, from + 1);
@@ -75,7 +75,8 @@ std::vector<std::string> wordSpellings(const std::vector<Unit>& units, size_t fr
         const KanaRow& row = kanaRow(unit.row);
         for (const std::string& spelling : rowSpellings(unit.row)) {
             if (row.kind == KanaKind::moraicN && spelling == "n") {
-                if (rest.empty() || isVowel(rest[0]) || rest[0] == 'y' || rest[0] == 'n') {
+                if (rest.empty() || isVowel(rest[0]) || rest[0] == 'y' || rest[0] == 'n' ||
+                    rest[0] == '\'') {
                     continue;
                 }
             }
@@ -208,6 +209,8 @@ TEST_F(AnyRomaji, EverySpellingOfAWordCompletesWithItsHitsComboAndScore) {
         {"kyakusenn", {"kya", "ku", "se", "nn"}, 54},
         {"pc", {"=p", "=c"}, 1},
         {"no-to", {"no", "=-", "to"}, 1},
+        // n' is ん: the apostrophe after it is typed once more, never taken by a single n.
+        {"kinn'", {"ki", "nn", "='"}, 3},
     };
     for (const WordCase& word : words) {
         SCOPED_TRACE(word.romaji);
