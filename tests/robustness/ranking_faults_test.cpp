@@ -1,7 +1,7 @@
 // The replacement of the ranking file at a game over: when it fails at each of its steps the
-// old table stays whole, nothing of the attempt is left in the folder and nothing is shown;
-// when it succeeds the new file keeps the old one's mode and owner. A huge file is neither
-// read whole at every paint nor replaced.
+// old table stays whole, nothing of the attempt is left in the folder, the player is told and
+// the score is kept for the next game over; when it succeeds the new file keeps the old one's
+// mode and owner. A huge file is neither read whole at every paint nor replaced.
 #include <sys/stat.h>
 #include <unistd.h>
 
@@ -16,6 +16,7 @@
 
 #include "backends/headless/headless.h"
 #include "base/game_state.h"
+#include "base/locked_write.h"
 #include "base/texts.h"
 #include "ranking/ranking_file.h"
 #include "tests/robustness/failing_calls.h"
@@ -46,6 +47,13 @@ std::array<std::string, 5> tableOnDisk() {
     auto& entry = game.rankingText;
     readRanking(entry[0], entry[1], entry[2], entry[3], entry[4]);
     return {entry[0], entry[1], entry[2], entry[3], entry[4]};
+}
+
+// The line the player reads about a score kept for the reason of format.
+std::string keptScoreLine(const char* format) {
+    char line[1024];
+    std::snprintf(line, sizeof line, format, "RankingDate.ini", textWhatScore, textWhatScore);
+    return line;
 }
 
 }  // namespace
@@ -82,15 +90,17 @@ TEST(RankingFaults, AFailingStepLeavesTheOldTableAndNothingElse) {
         EXPECT_EQ(folder.read("Date/RankingDate.ini"), table);
         EXPECT_EQ(namesIn(folder.path() / "Date"),
                   (std::set<std::string>{"RankingDate.ini", "RankingDate.ini.lock"}));
-        EXPECT_TRUE(headlessEvents().empty()) << "a failed write says nothing";
+        // Told once, after the result; not again at the next game over.
+        EXPECT_TRUE(headlessEvents().empty()) << "nothing is shown before the result box";
+        showLockedWriteNotices();
+        showLockedWriteNotices();
+        ASSERT_EQ(headlessEvents().size(), 1u);
+        EXPECT_EQ(headlessEvents()[0].text, keptScoreLine(textKeptNotWrittenFormat));
 
-        // The same score goes in once the step works again.
-        insertRanking(850);
-        game = GameState{};
-        auto& entry = game.rankingText;
-        readRanking(entry[0], entry[1], entry[2], entry[3], entry[4]);
-        EXPECT_STREQ(entry[1], "850");
-        EXPECT_STREQ(entry[3], "700");
+        // The kept score goes in at the next game over, once the step works again.
+        insertRanking(0);
+        EXPECT_TRUE(game.keptWrites.empty());
+        EXPECT_EQ(tableOnDisk(), (std::array<std::string, 5>{"900", "850", "800", "700", ""}));
     }
 }
 
@@ -145,12 +155,13 @@ TEST(RankingFaults, AHugeFileIsNeitherReadWholeNorReplaced) {
     EXPECT_LT(bytesRead() - before, 1 << 20);
     insertRanking(950);
     insertRanking(960);
+    showLockedWriteNotices();
     EXPECT_EQ(std::filesystem::file_size(path), uintmax_t{2} << 30);
     std::ifstream head(path, std::ios::binary);
     std::string start(table.size(), '\0');
     head.read(start.data(), static_cast<std::streamsize>(start.size()));
     EXPECT_EQ(start, table);
     ASSERT_EQ(headlessEvents().size(), 1u);
-    EXPECT_EQ(headlessEvents()[0].text, textRankingUnusable);
+    EXPECT_EQ(headlessEvents()[0].text, keptScoreLine(textKeptUnusableFormat));
     EXPECT_EQ(headlessEvents()[0].caption, textErrorCaption);
 }
