@@ -97,6 +97,9 @@ struct GameState {
     int normalLine = 0;
     int hardLine = 0;
     int parseIndex = 0;
+    int wordsBadLineCount = 0;  // lines of a marked list that break its encoding, last index
+    int wordsFirstBadLine = 0;  // the first of them, counted from 1
+    int wordsBadLinesShown = 0;
 
     // Judging of every spelling an input method accepts (Game.ini [OPTIONS] Romaji=Any)
     int anyRomaji = 0;

@@ -1,8 +1,7 @@
-// Profile files in the forms editors save: plain bytes, UTF-8 with a mark, UTF-16 either way
-// round, lines ended by CR alone.
+// Profile files in the encodings editors save: plain bytes, UTF-8 with a mark, UTF-16 either
+// way round.
 #include "base/profile_encoding.h"
 
-#include <algorithm>
 #include <cstdint>
 
 namespace {
@@ -129,16 +128,11 @@ std::string profileTextFromFile(std::string_view file, ProfileForm& form) {
     } else {
         text = file;
     }
-    if (text.find('\n') == std::string::npos && text.find('\r') != std::string::npos) {
-        form.crLines = true;
-        std::replace(text.begin(), text.end(), '\r', '\n');
-    }
     return text;
 }
 
 std::string profileFileFromText(std::string_view text, const ProfileForm& form) {
     std::string lines(text);
-    if (form.crLines) std::replace(lines.begin(), lines.end(), '\n', '\r');
     switch (form.encoding) {
         case ProfileForm::utf8WithMark: return utf8Mark + lines;
         case ProfileForm::utf16Le: return "\xFF\xFE" + utf16FromText(lines, false);
@@ -146,4 +140,8 @@ std::string profileFileFromText(std::string_view text, const ProfileForm& form) 
         case ProfileForm::bytes: break;
     }
     return lines;
+}
+
+std::string utf8FromUtf16(std::string_view units, bool bigEndian) {
+    return textFromUtf16(units, bigEndian);
 }

@@ -1,6 +1,6 @@
-// The forms a player's editor may save a profile file in, and the text the parser reads of
-// each: a byte-order mark dropped, UTF-16 as UTF-8, lines ended by CR alone as lines ended by
-// LF. Writing turns the text back into the file's own form.
+// The encodings a player's editor may save a profile file in, and the text the parser reads of
+// each: a byte-order mark dropped, UTF-16 as UTF-8. Writing turns the text back into the
+// file's own form. Line ends are left as they are: the parser takes every kind.
 #pragma once
 
 #include <string>
@@ -9,13 +9,16 @@
 struct ProfileForm {
     enum Encoding { bytes, utf8WithMark, utf16Le, utf16Be };
     Encoding encoding = bytes;
-    // No line feed anywhere, and CR alone ends each line (an old Mac editor's file).
-    bool crLines = false;
 };
 
 // The text of a file's bytes, and the form they were in. Any bytes decode, a UTF-16 file cut
 // inside a unit too.
 std::string profileTextFromFile(std::string_view file, ProfileForm& form);
+
+// UTF-16 units (without their mark) as UTF-8, the way profileTextFromFile reads them: a lone
+// surrogate comes out as bytes that are not UTF-8 (a reader that wants UTF-8 sees where the
+// file is broken), and a last odd byte as itself.
+std::string utf8FromUtf16(std::string_view units, bool bigEndian);
 
 // The bytes of text in form. For a file read with profileTextFromFile and not changed, they
 // are the file's bytes again.

@@ -81,6 +81,8 @@ void beginGame() {
         callOffGame(gaugeAtStart);
         return;
     }
+    // Gauge ticks kept coming while a note about the list was open: its time is not the game's.
+    game.timeGauge = gaugeAtStart;
     game.playing = 1;
     nextWord();
 }

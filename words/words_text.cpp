@@ -1,17 +1,27 @@
 // Telling how the word list was saved, and making its text code page 932 when it is not.
 #include "words/words_text.h"
 
-#include <algorithm>
 #include <cstdint>
 #include <cstring>
+#include <string_view>
 
+#include "base/profile_encoding.h"
 #include "platform/platform.h"
 
 namespace {
 
-constexpr int endOfFileMark = 0x1A;
+constexpr char endOfFileMark = 0x1A;
 // A word list past this is not a player's edit; it is read as it stands, as it always was.
 constexpr size_t maxConvertedBytes = size_t{64} << 20;
+
+enum class Mark { none, utf8, utf16Le, utf16Be };
+
+Mark markOf(std::string_view bytes) {
+    if (bytes.substr(0, 3) == "\xEF\xBB\xBF") return Mark::utf8;
+    if (bytes.substr(0, 2) == "\xFF\xFE") return Mark::utf16Le;
+    if (bytes.substr(0, 2) == "\xFE\xFF") return Mark::utf16Be;
+    return Mark::none;
+}
 
 // Whether bytes fed one at a time are UTF-8: whole, shortest sequences, no surrogates.
 struct Utf8Check {
@@ -47,56 +57,83 @@ struct Utf8Check {
     bool whole() const { return valid && pending == 0; }
 };
 
+bool isUtf8(std::string_view bytes) {
+    Utf8Check check;
+    for (char c : bytes) check.feed(static_cast<uint8_t>(c));
+    return check.whole();
+}
+
+// text with each line that is not UTF-8 emptied (its line end kept), the lines counted as the
+// record reader ends them: at CR LF, LF or a CR alone.
+std::string withBadLinesEmptied(std::string_view text, BadWordLines& bad) {
+    std::string kept;
+    kept.reserve(text.size());
+    int line = 0;
+    for (size_t at = 0; at < text.size();) {
+        ++line;
+        size_t stop = at;
+        while (stop < text.size() && text[stop] != '\n' && text[stop] != '\r') ++stop;
+        size_t end = stop;
+        if (end < text.size()) ++end;
+        if (text[stop] == '\r' && end < text.size() && text[end] == '\n') ++end;
+        if (isUtf8(text.substr(at, stop - at))) {
+            kept.append(text, at, end - at);
+        } else {
+            if (bad.count++ == 0) bad.first = line;
+            kept.append(text, stop, end - stop);
+        }
+        at = end;
+    }
+    return kept;
+}
+
+std::string cp932Of(const std::string& utf8) {
+    std::string text(utf8.size(), '\0');
+    text.resize(cp932FromUtf8(utf8.data(), utf8.size(), text.data()));
+    return text;
+}
+
 }  // namespace
 
-bool convertedWordsText(std::FILE* file, std::string& text) {
+bool convertedWordsText(std::FILE* file, std::string& text, BadWordLines& bad) {
     text.clear();
+    bad = BadWordLines{};
     const long start = std::ftell(file);
     if (start < 0) return false;
-    bool marked = false;
-    bool lineFeed = false;
-    bool carriageReturn = false;
-    Utf8Check utf8;
     std::string bytes;
+    Mark mark = Mark::none;
+    Utf8Check utf8;
     bool tooLarge = false;
-    unsigned char chunk[32768];
-    for (bool first = true, ended = false; !ended; first = false) {
+    char chunk[32768];
+    for (bool first = true;; first = false) {
         size_t got = std::fread(chunk, 1, sizeof chunk, file);
-        if (got < sizeof chunk) ended = true;
-        size_t from = 0;
-        if (first && got >= 3 && std::memcmp(chunk, "\xEF\xBB\xBF", 3) == 0) {
-            marked = true;
-            from = 3;
+        bytes.append(chunk, got);
+        if (first) mark = markOf(bytes);
+        if (mark == Mark::none) {
+            for (size_t i = bytes.size() - got; i < bytes.size(); ++i) {
+                if (bytes[i] == endOfFileMark) break;
+                utf8.feed(static_cast<uint8_t>(bytes[i]));
+            }
+            // Plain code page 932 shows itself early, in its first double-byte character.
+            if (!utf8.valid) break;
+            if (bytes.find(endOfFileMark, bytes.size() - got) != std::string::npos) break;
         }
-        const void* mark = std::memchr(chunk + from, endOfFileMark, got - from);
-        size_t until =
-            mark ? static_cast<size_t>(static_cast<const unsigned char*>(mark) - chunk) : got;
-        for (size_t i = from; i < until; ++i) {
-            utf8.feed(chunk[i]);
-            lineFeed = lineFeed || chunk[i] == '\n';
-            carriageReturn = carriageReturn || chunk[i] == '\r';
-        }
-        bytes.append(reinterpret_cast<const char*>(chunk + from), until - from);
-        if (mark) ended = true;
-        // Plain code page 932 shows itself early, in its first double-byte character.
-        if (!marked && !utf8.valid && lineFeed) break;
-        if (bytes.size() > maxConvertedBytes) {
-            tooLarge = true;
-            break;
-        }
+        if (bytes.size() > maxConvertedBytes) tooLarge = true;
+        if (got < sizeof chunk || tooLarge) break;
     }
-    const bool fromUtf8 = utf8.whole() && utf8.nonAscii;
-    const bool crLines = carriageReturn && !lineFeed;
-    if (tooLarge || !(marked || fromUtf8 || crLines)) {
+    if (tooLarge || (mark == Mark::none && !(utf8.whole() && utf8.nonAscii))) {
         std::fseek(file, start, SEEK_SET);
         return false;
     }
-    if (fromUtf8) {
-        text.resize(bytes.size());
-        text.resize(cp932FromUtf8(bytes.data(), bytes.size(), text.data()));
-    } else {
-        text = std::move(bytes);
-    }
-    if (crLines) std::replace(text.begin(), text.end(), '\r', '\n');
+    // The mark's own text; the end-of-file mark of UTF-16 is a unit, found once decoded.
+    std::string decoded =
+        mark == Mark::utf16Le   ? utf8FromUtf16(std::string_view(bytes).substr(2), false)
+        : mark == Mark::utf16Be ? utf8FromUtf16(std::string_view(bytes).substr(2), true)
+        : mark == Mark::utf8    ? bytes.substr(3)
+                                : std::move(bytes);
+    decoded = decoded.substr(0, decoded.find(endOfFileMark));
+    // After a mark, a line that breaks the encoding is that line lost, not the whole list.
+    if (mark != Mark::none) decoded = withBadLinesEmptied(decoded, bad);
+    text = cp932Of(decoded);
     return true;
 }
