@@ -189,6 +189,37 @@ TEST(ProfileText, EditsKeepEveryOtherByte) {
     }
 }
 
+// Room made under the size limit comes out of comments and stray lines, the longest first,
+// never out of a key or a header, and never through the middle of a character.
+TEST(ProfileText, ShortensCommentsNeverTheTable) {
+    struct Case {
+        const char* name;
+        std::string text;
+        size_t bytes;
+        bool utf8;
+        bool done;
+        std::string expected;
+    };
+    const Case cases[] = {
+        {"the longest comment loses its end", "; ab\n[S]\n; abcdef\nk=1\n", 3, false, true,
+         "; ab\n[S]\n; abc\nk=1\n"},
+        {"a line that would keep nothing goes", "[S]\r\n;x\r\nk=1\r\n", 3, false, true,
+         "[S]\r\nk=1\r\n"},
+        {"then the next longest", "[S]\n;1234\n;12\nk=1\n", 7, false, true, "[S]\n;1\nk=1\n"},
+        {"a code page 932 character stays whole", "[S]\n;\x82\xA0\x82\xA0\n", 1, false, true,
+         "[S]\n;\x82\xA0\n"},
+        {"a UTF-8 character stays whole", "[S]\n;\xE3\x81\x82\xE3\x81\x82\n", 1, true, true,
+         "[S]\n;\xE3\x81\x82\n"},
+        {"keys and headers are never cut", "[S]\n;ab\nkey=a long value\n", 9, false, false,
+         "[S]\n;ab\nkey=a long value\n"},
+    };
+    for (const Case& c : cases) {
+        std::string text = c.text;
+        EXPECT_EQ(shortenProfileComments(text, c.bytes, c.utf8), c.done) << c.name;
+        EXPECT_EQ(text, c.expected) << c.name;
+    }
+}
+
 // Junk of every kind still edits to a text that reads back what was written, with every other
 // section and key reading as before.
 TEST(ProfileText, HostileTextNeverBreaksTheEditOrTheLookup) {

@@ -15,8 +15,10 @@
 #include <gtest/gtest.h>
 
 #include "backends/headless/headless.h"
+#include "base/data_path.h"
 #include "base/game_state.h"
 #include "base/locked_write.h"
+#include "base/profile_file.h"
 #include "base/texts.h"
 #include "ranking/ranking_file.h"
 #include "tests/robustness/failing_calls.h"
@@ -104,6 +106,44 @@ TEST(RankingFaults, AFailingStepLeavesTheOldTableAndNothingElse) {
     }
 }
 
+// An append (the history file's) that fails at any step leaves the file as it was, or not
+// there at all when it was missing; one that works adds its bytes at the end.
+TEST(RankingFaults, AFailingAppendLeavesTheFileAsItWas) {
+    struct Case {
+        const char* name;
+        FailingCall call;
+        int error;
+        size_t passBytes;
+    };
+    const Case cases[] = {
+        {"the file cannot be opened", FailingCall::open, EACCES, 0},
+        {"the disk fills half way through the write", FailingCall::write, ENOSPC, 3},
+        {"the write fails at once", FailingCall::write, EIO, 0},
+        {"the sync fails", FailingCall::fsync, EIO, 0},
+        {"the close reports a lost write", FailingCall::close, EIO, 0},
+    };
+    const std::string record = "game 2\r\n";
+    for (const Case& c : cases) {
+        for (bool existed : {true, false}) {
+            SCOPED_TRACE(std::string(c.name) + (existed ? ", to a file" : ", to no file"));
+            ScratchFolder folder("append");
+            if (existed) folder.write("Date/History.txt", "game 1\r\n");
+            char path[dataPathSize];
+            ASSERT_TRUE(resolveDataPath(path, "\\Date\\History.txt"));
+            armFailure(c.call, c.error, c.passBytes, "History.txt");
+            EXPECT_FALSE(appendDataFile(path, record.data(), record.size()));
+            disarmFailures();
+            EXPECT_GE(failuresMade(), 1) << "the step did not fail, so this proves nothing";
+            EXPECT_EQ(folder.exists("Date/History.txt"), existed);
+            if (existed) {
+                EXPECT_EQ(folder.read("Date/History.txt"), "game 1\r\n");
+            }
+            EXPECT_TRUE(appendDataFile(path, record.data(), record.size()));
+            EXPECT_EQ(folder.read("Date/History.txt"), (existed ? "game 1\r\n" : "") + record);
+        }
+    }
+}
+
 TEST(RankingFaults, TheNewTableKeepsTheOldFilesModeAndOwner) {
     // A mask that a fresh file would show: 0666 would come back 0644.
     const mode_t previousMask = ::umask(022);
@@ -145,6 +185,17 @@ TEST(RankingFaults, AHugeFileIsNeitherReadWholeNorReplaced) {
     long long before = bytesRead();
     EXPECT_EQ(tableOnDisk(), (std::array<std::string, 5>{"900", "800", "700", "600", "500"}));
     EXPECT_LT(bytesRead() - before, 1 << 20);
+
+    // A few bytes under the limit: the new score's keys would take it past, so the comment
+    // gives way and the file still reads, with the score in it.
+    const std::string shortTable = "[EASY]\r\n1=900\r\n";
+    const std::string comment(maxProfileFileBytes - 3 - shortTable.size() - 2, ';');
+    folder.write("Date/RankingDate.ini", shortTable + comment + "\r\n");
+    insertRanking(950);
+    EXPECT_TRUE(game.keptWrites.empty());
+    EXPECT_LE(std::filesystem::file_size(path), maxProfileFileBytes);
+    EXPECT_EQ(tableOnDisk(), (std::array<std::string, 5>{"950", "900", "", "", ""}));
+    EXPECT_GE(std::filesystem::file_size(path), maxProfileFileBytes - 64) << "the comment is gone";
 
     // 2 GB (a sparse file): nothing is read, the entries are empty, the file is kept whole,
     // and the player is told once that the scores cannot be kept.
