@@ -88,12 +88,43 @@ void appendUnit(std::string& out, uint32_t unit, bool bigEndian) {
     out += bigEndian ? low : high;
 }
 
+// Whether the character at text[i] is a surrogate of the high range standing alone (a UTF-16
+// file's lone unit, kept); length is its bytes then.
+bool loneHighAt(std::string_view text, size_t i, size_t& length) {
+    uint32_t code = static_cast<uint8_t>(text[i]);
+    length = code < 0x80 ? 1 : readUtf8(text, i, code);
+    return length == 3 && code >= 0xD800 && code <= 0xDBFF;
+}
+
 std::string utf16FromText(std::string_view text, bool bigEndian) {
     std::string out;
     out.reserve(text.size() * 2);
     for (size_t i = 0; i < text.size();) {
+        // A lone high surrogate before a unit of the low range (an escaped byte where a value
+        // was cut, or a lone low surrogate) would read back as a pair: then its own bytes are
+        // escaped, and so are those of the lone high surrogates just before it, each of which
+        // would pair with the next one's escape.
+        size_t length = 0;
+        if (loneHighAt(text, i, length)) {
+            size_t after = i;
+            while (after < text.size() && loneHighAt(text, after, length)) after += length;
+            uint32_t next = after < text.size() ? static_cast<uint8_t>(text[after]) : 0;
+            size_t nextLength = next < 0x80 ? 1 : readUtf8(text, after, next);
+            const bool lowNext =
+                after < text.size() && (nextLength == 0 || (next >= 0xDC00 && next <= 0xDFFF));
+            for (const size_t run = i; i < after; ++i) {
+                if (lowNext) {
+                    appendUnit(out, escapedByteBase + static_cast<uint8_t>(text[i]), bigEndian);
+                } else if ((i - run) % 3 == 0) {
+                    uint32_t code = 0;
+                    readUtf8(text, i, code);
+                    appendUnit(out, code, bigEndian);
+                }
+            }
+            continue;
+        }
         uint32_t code = static_cast<uint8_t>(text[i]);
-        size_t length = code < 0x80 ? 1 : readUtf8(text, i, code);
+        length = code < 0x80 ? 1 : readUtf8(text, i, code);
         if (length == 0) {
             appendUnit(out, escapedByteBase + static_cast<uint8_t>(text[i]), bigEndian);
             ++i;
@@ -140,8 +171,4 @@ std::string profileFileFromText(std::string_view text, const ProfileForm& form) 
         case ProfileForm::bytes: break;
     }
     return lines;
-}
-
-std::string utf8FromUtf16(std::string_view units, bool bigEndian) {
-    return textFromUtf16(units, bigEndian);
 }

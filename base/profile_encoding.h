@@ -15,10 +15,6 @@ struct ProfileForm {
 // inside a unit too.
 std::string profileTextFromFile(std::string_view file, ProfileForm& form);
 
-// UTF-16 units (without their mark) as UTF-8, the way profileTextFromFile reads them: a lone
-// surrogate comes out as bytes that are not UTF-8 (a reader that wants UTF-8 sees where the
-// file is broken), and a last odd byte as itself.
-std::string utf8FromUtf16(std::string_view units, bool bigEndian);
 
 // The bytes of text in form. For a file read with profileTextFromFile and not changed, they
 // are the file's bytes again.

@@ -5,7 +5,6 @@
 #include <cstring>
 #include <string_view>
 
-#include "base/profile_encoding.h"
 #include "platform/platform.h"
 
 namespace {
@@ -85,6 +84,51 @@ std::string withBadLinesEmptied(std::string_view text, BadWordLines& bad) {
         at = end;
     }
     return kept;
+}
+
+void appendUtf8(std::string& out, uint32_t code) {
+    if (code < 0x80) {
+        out += static_cast<char>(code);
+    } else if (code < 0x800) {
+        out += static_cast<char>(0xC0 | code >> 6);
+        out += static_cast<char>(0x80 | (code & 0x3F));
+    } else if (code < 0x10000) {
+        out += static_cast<char>(0xE0 | code >> 12);
+        out += static_cast<char>(0x80 | (code >> 6 & 0x3F));
+        out += static_cast<char>(0x80 | (code & 0x3F));
+    } else {
+        out += static_cast<char>(0xF0 | code >> 18);
+        out += static_cast<char>(0x80 | (code >> 12 & 0x3F));
+        out += static_cast<char>(0x80 | (code >> 6 & 0x3F));
+        out += static_cast<char>(0x80 | (code & 0x3F));
+    }
+}
+
+// UTF-16 units as UTF-8. A surrogate without its other half, or a last byte without its unit,
+// becomes a byte UTF-8 never has, so that its line reads as broken.
+std::string utf8FromUtf16(std::string_view units, bool bigEndian) {
+    auto unitAt = [&](size_t i) {
+        auto first = static_cast<uint8_t>(units[2 * i]);
+        auto second = static_cast<uint8_t>(units[2 * i + 1]);
+        return bigEndian ? uint32_t{first} << 8 | second : uint32_t{second} << 8 | first;
+    };
+    const size_t count = units.size() / 2;
+    std::string text;
+    text.reserve(units.size());
+    for (size_t i = 0; i < count; ++i) {
+        uint32_t unit = unitAt(i);
+        if (unit >= 0xD800 && unit <= 0xDBFF && i + 1 < count && unitAt(i + 1) >= 0xDC00 &&
+            unitAt(i + 1) <= 0xDFFF) {
+            appendUtf8(text, 0x10000 + ((unit - 0xD800) << 10) + (unitAt(i + 1) - 0xDC00));
+            ++i;
+        } else if (unit >= 0xD800 && unit <= 0xDFFF) {
+            text += '\xFF';
+        } else {
+            appendUtf8(text, unit);
+        }
+    }
+    if (units.size() % 2 != 0) text += '\xFF';
+    return text;
 }
 
 std::string cp932Of(const std::string& utf8) {
