@@ -15,7 +15,6 @@ struct ProfileForm {
 // inside a unit too.
 std::string profileTextFromFile(std::string_view file, ProfileForm& form);
 
-
 // The bytes of text in form. For a file read with profileTextFromFile and not changed, they
 // are the file's bytes again.
 std::string profileFileFromText(std::string_view text, const ProfileForm& form);
