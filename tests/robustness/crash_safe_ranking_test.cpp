@@ -214,6 +214,7 @@ TEST(CrashSafeRanking, AWriterSlowPastSecondsLosesNoScore) {
     int status = 0;
     ::waitpid(writer.pid, &status, 0);
     EXPECT_NE(said.find("done 1"), std::string::npos) << said;
+    headlessSend(msgClose, 0, 0);
     EXPECT_EQ(tableOnDisk(), (Table{"50", "1", "", "", ""}));
 }
 
