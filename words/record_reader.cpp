@@ -53,8 +53,13 @@ RecordReader::Extent RecordReader::measure() {
     if (const void* mark = std::memchr(at, endOfFileMark, window)) {
         window = static_cast<size_t>(static_cast<const unsigned char*>(mark) - at);
     }
-    size_t stop = 0;
-    while (stop < window && at[stop] != '\n' && at[stop] != '\r') ++stop;
+    // The first line end: the nearer of the first LF and the first CR.
+    size_t stop = window;
+    for (unsigned char lineEnd : {'\n', '\r'}) {
+        if (const void* found = std::memchr(at, lineEnd, stop)) {
+            stop = static_cast<size_t>(static_cast<const unsigned char*>(found) - at);
+        }
+    }
     // A line end within the record's reach: a CR LF pair takes two bytes of the stream and
     // one of the record. The byte after a CR is held whenever it counts: the window holds a
     // byte more than a record can, or the stream ends inside it.
