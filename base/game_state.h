@@ -121,6 +121,7 @@ struct GameState {
     char resultText[500] = {};
     char rankingText[5][80] = {};
     int rankingUnusableShown = 0;  // the player has been told the ranking file cannot be used
+    int unranked = 0;              // 1: this game's score goes to no table (a replay)
 
     // Layout, images and platform objects
     Layout layout;
@@ -143,3 +144,7 @@ struct GameState {
 };
 
 extern GameState game;
+
+// Called by game over first, while the game's score and counts still stand: where the game is
+// kept in the history. Null: nothing is kept.
+extern void (*gameOverHook)();

@@ -1,0 +1,21 @@
+// The history file, Date\History.txt: every finished game, oldest first, appended at game
+// over under the ranking's lock and kept within its caps.
+#pragma once
+
+#include <cstddef>
+
+#include "records/history_record.h"
+
+// Past either cap the oldest records go, by one rewrite of the whole file.
+constexpr int maxHistoryRecords = 2000;
+constexpr size_t maxHistoryBytes = size_t{32} << 20;
+
+// The records of the file (at most its last maxHistoryBytes: older bytes count as one damaged
+// record); without journals when they are not wanted. A missing file is an empty history.
+// False when the file is there but cannot be read.
+bool readHistory(HistoryContents& contents, bool journals);
+
+// Adds the record at the end, on a line of its own whatever the last record left, dropping
+// the oldest records when a cap would be passed. False, with the file as it was, when it
+// cannot be written.
+bool appendHistoryRecord(const HistoryRecord& record);
