@@ -16,6 +16,8 @@
 #include "app/replay.h"
 #include "backends/headless/headless.h"
 #include "base/game_state.h"
+#include "base/texts.h"
+#include "records/history_record.h"
 #include "platform/platform.h"
 #include "sim/sim_output.h"
 #include "tests/app/app_fixture.h"
@@ -188,3 +190,79 @@ INSTANTIATE_TEST_SUITE_P(RandomGames, ReplayTest,
                          [](const ::testing::TestParamInfo<Case>& param) { return std::string(param.param.name); });
 
 }  // namespace
+
+namespace {
+
+// A game of a few right keys, left to run out.
+void playShortGame(int keys) {
+    headlessSend(msgCommand, cmdStart, 0);
+    headlessAdvance(3001);
+    for (int k = 0; k < keys && game.playing == 1; ++k) {
+        headlessSend(msgChar, static_cast<unsigned char>(game.romajiText[game.cursor]), 0);
+        headlessAdvance(100);
+    }
+    while (game.playing == 1) headlessAdvance(1000);
+}
+
+}  // namespace
+
+// What the replay commands say when they cannot play a game, and what Game.ini can switch off.
+TEST_F(AppTest, AReplayThatCannotBeTheSameGameSaysWhy) {
+    std::vector<std::string> boxes;
+    headlessSetMessageBoxHandler([&boxes](const std::string&, const std::string& text) {
+        boxes.push_back(text);
+    });
+    headlessCreateWindow(windowProcedure);
+    struct Case {
+        const char* what;
+        std::function<void()> before;
+        unsigned command;
+        const char* says;
+    };
+    const Case cases[] = {
+        {"no game kept", [] {}, cmdReplayLast, textReplayNone},
+        {"a game kept", [] { playShortGame(20); }, cmdReplayLast, nullptr},
+        {"no ranked game of this difficulty", [] { headlessSend(msgCommand, cmdHard, 0); },
+         cmdReplayBest, textReplayNone},
+        {"the word list changed since",
+         [this] { writeFile("Date/Words.txt", std::string(wordList) + "\x82\xA0,a\r\n"); },
+         cmdReplayLast, textReplayOtherWords},
+        {"a journal said to be inexact",
+         [this] {
+             std::string text = readFile("Date/History.txt");
+             text.replace(text.find("replay exact"), 12, "replay inexact");
+             text.erase(text.rfind("end "));
+             char check[16];
+             std::snprintf(check, sizeof check, "%08x", crc32Of(text));
+             writeFile("Date/History.txt", text + "end " + check + "\n");
+         },
+         cmdReplayLast, textReplayInexact},
+    };
+    for (const Case& c : cases) {
+        c.before();
+        boxes.clear();
+        headlessSend(msgCommand, c.command, 0);
+        if (c.says) {
+            EXPECT_EQ(boxes, std::vector<std::string>{c.says}) << c.what;
+            EXPECT_FALSE(replayRunning()) << c.what;
+        } else {
+            EXPECT_TRUE(replayRunning()) << c.what;
+            // Esc ends it, and the player's game is back: idle, nothing of the replay left.
+            headlessAdvance(5000);
+            headlessSend(msgChar, 27, 0);
+            EXPECT_FALSE(replayRunning()) << c.what;
+            EXPECT_EQ(game.playing, 0) << c.what;
+            EXPECT_EQ(game.countdownState, 1) << c.what;
+            EXPECT_FALSE(headlessTimerRunning(replayTimer)) << c.what;
+            EXPECT_FALSE(headlessTimerRunning(1)) << c.what;
+        }
+    }
+}
+
+TEST_F(AppTest, HistoryOffKeepsNoGame) {
+    writeFile("Date/Game.ini", "[OPTIONS]\r\nHistory=off\r\n");
+    headlessCreateWindow(windowProcedure);
+    playShortGame(5);
+    EXPECT_FALSE(scratch->exists("Date/History.txt"));
+    EXPECT_TRUE(scratch->exists("Date/RankingDate.ini"));
+}
