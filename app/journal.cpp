@@ -15,7 +15,6 @@
 #include "base/game_clock.h"
 #include "base/game_state.h"
 #include "base/profile_file.h"
-#include "base/texts.h"
 #include "records/history_file.h"
 
 namespace {
@@ -28,7 +27,6 @@ struct Recorder {
     // Indexes of the events being handled, innermost last: a message box's loop may deliver
     // messages while another is handled.
     std::vector<size_t> handling;
-    bool unsavedShown = false;
 };
 
 Recorder recorder;
@@ -202,11 +200,7 @@ void journalGameOver() {
     stop();
     // A working folder too long for the data paths was named at start-up, once.
     if (workingFolderTooLong(longestDataPath)) return;
-    if (!appendHistoryRecord(record) && !recorder.unsavedShown) {
-        // Told once: the next games are likely to fail the same way.
-        recorder.unsavedShown = true;
-        showMessageBox(game.mainWindow, textHistoryUnwritable, textErrorCaption);
-    }
+    submitHistoryRecord(record);
 }
 
 void captureJournalStart(JournalStart& s) {
@@ -279,8 +273,7 @@ void applyJournalStart(const JournalStart& s) {
     game.anyRomaji = s.anyRomaji;
     crtSetState(s.randomState);
     std::snprintf(game.comboLabel, sizeof game.comboLabel, "%s", s.comboLabel.c_str());
-    std::snprintf(game.countdownLabel, sizeof game.countdownLabel, "%s",
-                  s.countdownLabel.c_str());
+    std::snprintf(game.countdownLabel, sizeof game.countdownLabel, "%s", s.countdownLabel.c_str());
 }
 
 uint64_t wordListHash() {

@@ -10,6 +10,7 @@
 #include "app/repaint.h"
 #include "app/replay.h"
 #include "base/game_state.h"
+#include "base/locked_write.h"
 #include "game/flow.h"
 #include "game/game_options.h"
 #include "game/items.h"
@@ -41,8 +42,11 @@ void createSequence(WindowHandle window) {
     gameOverHook = keepFinishedGame;
 }
 
-// Game state: font (the images are released by releaseImages).
+// Game state: font (the images are released by releaseImages), the kept writes.
 void closeSequence(WindowHandle window) {
+    // A score still waiting for its lock gets a last chance while the window is there to say
+    // that it is lost.
+    flushLockedWrites();
     killTimer(window, 0);
     releaseImages();
     // A font still selected cannot be deleted; the default font goes back in first.
@@ -98,6 +102,7 @@ void timerTick(WindowHandle window, unsigned timer) {
         case 2: repaintTick(window, timer); break;
         case 1: gaugeTick(); break;
         case 0: countdownTick(); break;
+        case 3: retryLockedWrites(); break;
         default: break;
     }
 }

@@ -5,6 +5,7 @@
 #include <string>
 
 #include "base/data_path.h"
+#include "base/texts.h"
 #include "platform/platform.h"
 
 namespace {
@@ -64,33 +65,44 @@ bool readHistory(HistoryContents& contents, bool journals) {
     return read;
 }
 
-bool appendHistoryRecord(const HistoryRecord& record) {
+WriteOutcome addHistoryRecord(const std::string& text) {
     char path[dataPathSize];
-    char lockPath[dataPathSize];
-    if (!resolveDataPath(path, historyPath) || !resolveDataPath(lockPath, rankingPath)) {
-        return false;
-    }
-    const std::string text = formatHistoryRecord(record);
-    FileLock lock = lockDataFile(lockPath);
+    if (!resolveDataPath(path, historyPath)) return WriteOutcome::notWritten;
     std::string bytes;
     bool cut = false;
-    bool written = readTail(bytes, cut);
-    if (written) {
-        // A record torn by a crash has no line end: the new one must not join it.
-        const std::string separator = !bytes.empty() && bytes.back() != '\n' ? "\n" : "";
-        const std::vector<RecordSpan> spans = historyRecordSpans(bytes);
-        // The oldest records go first, whole, until both caps hold with the new one.
-        bool fits = false;
-        size_t keepFrom = 0;
-        for (size_t k = 0; k <= spans.size() && !fits; ++k) {
-            keepFrom = k == 0 ? 0 : k < spans.size() ? spans[k].begin : bytes.size();
-            const size_t records = spans.size() - k + 1;
-            const size_t size = bytes.size() - keepFrom + separator.size() + text.size();
-            fits = records <= static_cast<size_t>(maxHistoryRecords) && size <= maxHistoryBytes;
-        }
-        const std::string rewritten = bytes.substr(keepFrom) + separator + text;
-        written = fits && replaceDataFile(path, rewritten.data(), rewritten.size());
+    if (!readTail(bytes, cut)) return WriteOutcome::fileUnusable;
+    // A record torn by a crash has no line end: the new one must not join it.
+    const std::string separator = !bytes.empty() && bytes.back() != '\n' ? "\n" : "";
+    const std::vector<RecordSpan> spans = historyRecordSpans(bytes);
+    // The oldest records go first, whole, until both caps hold with the new one.
+    bool fits = false;
+    size_t keepFrom = 0;
+    for (size_t k = 0; k <= spans.size() && !fits; ++k) {
+        keepFrom = k == 0 ? 0 : k < spans.size() ? spans[k].begin : bytes.size();
+        const size_t records = spans.size() - k + 1;
+        const size_t size = bytes.size() - keepFrom + separator.size() + text.size();
+        fits = records <= static_cast<size_t>(maxHistoryRecords) && size <= maxHistoryBytes;
     }
-    unlockDataFile(lock);
-    return written;
+    if (!fits) return WriteOutcome::notWritten;
+    bool written = false;
+    if (keepFrom == 0 && !cut) {
+        // The common case: the file grows by the record, and a failed append leaves it whole.
+        const std::string added = separator + text;
+        written = appendDataFile(path, added.data(), added.size());
+    } else {
+        const std::string rewritten = bytes.substr(keepFrom) + separator + text;
+        written = replaceDataFile(path, rewritten.data(), rewritten.size());
+    }
+    return written ? WriteOutcome::written : WriteOutcome::notWritten;
+}
+
+void submitHistoryRecord(const HistoryRecord& record) {
+    char lockPath[dataPathSize];
+    if (!resolveDataPath(lockPath, rankingPath)) return;
+    LockedWrite write;
+    write.lockPath = lockPath;
+    write.fileName = "History.txt";
+    write.what = textWhatRecord;
+    write.apply = [text = formatHistoryRecord(record)] { return addHistoryRecord(text); };
+    submitLockedWrite(std::move(write));
 }

@@ -4,6 +4,7 @@
 
 #include <cstddef>
 
+#include "base/locked_write.h"
 #include "records/history_record.h"
 
 // Past either cap the oldest records go, by one rewrite of the whole file.
@@ -15,7 +16,11 @@ constexpr size_t maxHistoryBytes = size_t{32} << 20;
 // False when the file is there but cannot be read.
 bool readHistory(HistoryContents& contents, bool journals);
 
-// Adds the record at the end, on a line of its own whatever the last record left, dropping
-// the oldest records when a cap would be passed. False, with the file as it was, when it
-// cannot be written.
-bool appendHistoryRecord(const HistoryRecord& record);
+// With the data files' lock held: adds the record's text at the end, on a line of its own
+// whatever the last record left, dropping the oldest records by one rewrite when a cap would
+// be passed. The file stays as it was unless written.
+WriteOutcome addHistoryRecord(const std::string& recordText);
+
+// At game over: the record goes to the file under the ranking's lock, now or, when the lock is
+// busy or the disk refuses it, later (base/locked_write.h).
+void submitHistoryRecord(const HistoryRecord& record);

@@ -231,7 +231,8 @@ std::string encodeJournal(const Journal& journal) {
             default: break;
         }
         for (int k = 0; k < e.msReads; ++k, ++ms) {
-            const uint32_t reading = ms < journal.msReadings.size() ? journal.msReadings[ms] : paced;
+            const uint32_t reading =
+                ms < journal.msReadings.size() ? journal.msReadings[ms] : paced;
             if (differ) w.signedVarint(static_cast<int32_t>(reading - paced));
         }
         if (e.calendarReads > 0) {

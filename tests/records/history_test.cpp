@@ -71,14 +71,14 @@ TEST(HistoryFile, DamagedFilesKeepTheirWholeRecordsAndCountTheRest) {
         {"a byte changed", [&] { return replaced(good, "score 100", "score 900"); }, 0, 1},
         {"lines ended in CR LF", [&] { return replaced(good, "\n", "\r\n"); }, 0, 1},
         {"UTF-16", [&] { return utf16(good); }, 0, 1},
-        {"a line of 10 MB between", [&] { return good + std::string(10 << 20, 'x') + "\n" + other; },
-         2, 1},
+        {"a line of 10 MB between",
+         [&] { return good + std::string(10 << 20, 'x') + "\n" + other; }, 2, 1},
         {"a field out of range, resealed",
          [&] { return resealed(replaced(good, "difficulty Hard", "difficulty Insane")); }, 0, 1},
         {"a journal that is no base64, resealed",
          [&] { return resealed(replaced(good, "journal ", "journal *")); }, 0, 1},
-        {"no end line before the next record", [&] { return replaced(good, "end ", "ned ") + other; },
-         1, 1},
+        {"no end line before the next record",
+         [&] { return replaced(good, "end ", "ned ") + other; }, 1, 1},
     };
     for (const Damage& c : cases) {
         HistoryContents contents;
@@ -116,7 +116,7 @@ TEST(HistoryFile, ANewRecordAfterATornOneStandsOnItsOwnLine) {
     ScratchFolder folder("history");
     folder.write("Date/History.txt", recordText(1) + recordText(2).substr(0, 200));
     folder.write("Date/RankingDate.ini", "[EASY]\r\n1=5\r\n");
-    ASSERT_TRUE(appendHistoryRecord(sampleRecord(3)));
+    ASSERT_EQ(addHistoryRecord(recordText(3)), WriteOutcome::written);
     HistoryContents contents;
     ASSERT_TRUE(readHistory(contents, true));
     ASSERT_EQ(contents.records.size(), 2u);
@@ -130,7 +130,7 @@ TEST(HistoryFile, PastACapTheOldestWholeRecordsGo) {
     std::string full;
     for (int i = 0; i < maxHistoryRecords; ++i) full += recordText(i);
     folder.write("Date/History.txt", "a note of the player's\n" + full);
-    ASSERT_TRUE(appendHistoryRecord(sampleRecord(99999)));
+    ASSERT_EQ(addHistoryRecord(recordText(99999)), WriteOutcome::written);
     HistoryContents contents;
     readHistory(contents, false);
     ASSERT_EQ(contents.records.size(), static_cast<size_t>(maxHistoryRecords));
@@ -148,7 +148,7 @@ TEST(HistoryFile, PastACapTheOldestWholeRecordsGo) {
     }
     folder.write("Date/History.txt", full);
     big.score = 6;
-    ASSERT_TRUE(appendHistoryRecord(big));
+    ASSERT_EQ(addHistoryRecord(formatHistoryRecord(big)), WriteOutcome::written);
     EXPECT_LE(folder.read("Date/History.txt").size(), maxHistoryBytes);
     readHistory(contents, false);
     ASSERT_FALSE(contents.records.empty());
