@@ -82,8 +82,10 @@ public:
             fail();
             return {};
         }
-        std::string value(in.substr(at, size));
-        at += size;
+        // Bounded by what is left, so it fits a size on every machine.
+        const auto length = static_cast<size_t>(size);
+        std::string value(in.substr(at, length));
+        at += length;
         return value;
     }
     // A number that must lie in [low, high].
@@ -256,7 +258,7 @@ bool decodeJournal(std::string_view bytes, Journal& journal) {
     const uint64_t count = r.varint();
     // Every event takes a byte at least: a count beyond that is a lie.
     if (!r.ok || count > r.remaining()) return false;
-    journal.events.reserve(count);
+    journal.events.reserve(static_cast<size_t>(count));
     uint32_t elapsed = 0;
     int64_t labelX = journal.start.comboLabelX;
     for (uint64_t i = 0; i < count && r.ok; ++i) {
