@@ -72,11 +72,10 @@ void countTyped(int upTo) {
 // A new word shows: its units are read afresh.
 void takeWord() {
     const void* end = std::memchr(game.romajiText, '\0', sizeof game.romajiText);
-    tally.wordLength =
-        end ? static_cast<int>(static_cast<const char*>(end) - game.romajiText) : 0;
+    tally.wordLength = end ? static_cast<int>(static_cast<const char*>(end) - game.romajiText) : 0;
     std::memcpy(tally.word, game.romajiText, sizeof tally.word);
-    tally.unitCount = readKanaUnits(tally.word, static_cast<size_t>(tally.wordLength),
-                                    tally.units, unitCapacity, tally.starts);
+    tally.unitCount = readKanaUnits(tally.word, static_cast<size_t>(tally.wordLength), tally.units,
+                                    unitCapacity, tally.starts);
     tally.unitsTyped = 0;
 }
 
@@ -140,7 +139,8 @@ void tallyInto(HistoryRecord& record) {
     record.letters.clear();
     for (int c = 0x21; c < 0x7F; ++c) {
         if (tally.letterHits[c] == 0 && tally.letterMisses[c] == 0) continue;
-        record.letters.push_back({static_cast<char>(c), tally.letterHits[c], tally.letterMisses[c]});
+        record.letters.push_back(
+            {static_cast<char>(c), tally.letterHits[c], tally.letterMisses[c]});
     }
     record.kana.clear();
     for (int row = 0; row < kanaRowCount(); ++row) {

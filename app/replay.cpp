@@ -127,11 +127,10 @@ void feed(WindowHandle window, const JournalEvent& event) {
     replayer.msLeft = event.msReads;
     replayer.calendarLeft = event.calendarReads;
     if (event.kind == JournalKind::paint) {
-        restorePaintWrites({(event.value & paintScrollDisplay) ? 1 : 0,
-                            (event.value & paintScrollRomaji) ? 1 : 0,
-                            (event.value & paintScrollTyped) ? 1 : 0,
-                            (event.value & paintComboShifted10) ? 1 : 0,
-                            (event.value & paintComboShifted100) ? 1 : 0, event.labelX});
+        restorePaintWrites(
+            {(event.value & paintScrollDisplay) ? 1 : 0, (event.value & paintScrollRomaji) ? 1 : 0,
+             (event.value & paintScrollTyped) ? 1 : 0, (event.value & paintComboShifted10) ? 1 : 0,
+             (event.value & paintComboShifted100) ? 1 : 0, event.labelX});
     } else {
         uint32_t message = msgTimer;
         uintptr_t wParam = event.value;
@@ -256,8 +255,8 @@ bool replayTakesMessage(WindowHandle window, uint32_t message, uintptr_t wParam)
         case msgChar:
         case msgKeyDown:
         case msgCommand: {
-            const bool escape = message == msgChar ? (wParam & 0xFF) == 27
-                                                   : (wParam & 0xFFFF) == escapeKey;
+            const bool escape =
+                message == msgChar ? (wParam & 0xFF) == 27 : (wParam & 0xFFFF) == escapeKey;
             const bool ends = message == msgCommand || escape;
             if (!ends) return true;
             // Inside the replayed game's own message box, the end waits until it is closed.

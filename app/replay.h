@@ -30,8 +30,8 @@ void replayGameOver();
 // How a journal played at once came out.
 struct ReplayOutcome {
     bool decoded = true;
-    bool sameWords = true;  // the word list is the one the game used
-    bool gameOver = false;  // the game ended, at the journal's last message
+    bool sameWords = true;   // the word list is the one the game used
+    bool gameOver = false;   // the game ended, at the journal's last message
     bool consistent = true;  // every clock reading the rules asked for was in the journal
     int score = 0;
     int hits = 0;

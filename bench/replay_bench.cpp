@@ -73,5 +73,6 @@ void verifyJournalOfAHardGame(benchmark::State& state) {
 
 }  // namespace
 
-BENCHMARK(verifyJournalOfAHardGame)->Name("verifyJournal/two_minute_hard_game")->Unit(
-    benchmark::kMillisecond);
+BENCHMARK(verifyJournalOfAHardGame)
+    ->Name("verifyJournal/two_minute_hard_game")
+    ->Unit(benchmark::kMillisecond);

@@ -16,8 +16,9 @@
 
 namespace {
 
-const char words[] = "[EASY]\r\n\x82\xCB\x82\xB1,neko\r\n[NORMAL]\r\n\x82\xA2\x82\xCA,inu\r\n"
-                     "[HARD]\r\n\x82\xB3\x82\xAD\x82\xE7,sakura\r\n";
+const char words[] =
+    "[EASY]\r\n\x82\xCB\x82\xB1,neko\r\n[NORMAL]\r\n\x82\xA2\x82\xCA,inu\r\n"
+    "[HARD]\r\n\x82\xB3\x82\xAD\x82\xE7,sakura\r\n";
 
 WindowHandle machine() {
     static WindowHandle window = [] {

@@ -111,10 +111,8 @@ Line lineAt(std::string_view text, size_t at) {
     size_t end = at;
     while (end < text.size() && text[end] != '\n' && text[end] != '\r') ++end;
     size_t next = end;
-    if (next < text.size()) next += (text[next] == '\r' && next + 1 < text.size() &&
-                                     text[next + 1] == '\n')
-                                        ? 2
-                                        : 1;
+    if (next < text.size())
+        next += (text[next] == '\r' && next + 1 < text.size() && text[next + 1] == '\n') ? 2 : 1;
     return {at, next, text.substr(at, end - at)};
 }
 
@@ -146,8 +144,8 @@ bool parseLetters(std::string_view value, std::vector<LetterTally>& letters) {
         at = space + 1;
         if (item.empty()) continue;
         LetterTally tally;
-        if (item.size() < 4 || item[1] != '=' || !parseTally(item.substr(2), tally.hits,
-                                                              tally.misses)) {
+        if (item.size() < 4 || item[1] != '=' ||
+            !parseTally(item.substr(2), tally.hits, tally.misses)) {
             return false;
         }
         tally.letter = item[0];
@@ -165,8 +163,7 @@ bool parseKana(std::string_view value, std::vector<KanaTally>& kana) {
         if (item.empty()) continue;
         const size_t equals = item.rfind('=');
         KanaTally tally;
-        if (equals == std::string_view::npos ||
-            !kanaFromUtf8(item.substr(0, equals), tally.kana) ||
+        if (equals == std::string_view::npos || !kanaFromUtf8(item.substr(0, equals), tally.kana) ||
             !parseTally(item.substr(equals + 1), tally.typed, tally.misses)) {
             return false;
         }
@@ -302,7 +299,8 @@ std::string formatHistoryRecord(const HistoryRecord& r) {
     std::string out;
     appendLine(out, "game", dateText(r.time));
     appendLine(out, "time", numberText(r.time));
-    appendLine(out, "difficulty", difficultyNames[r.difficulty >= 0 && r.difficulty < 3 ? r.difficulty : 2]);
+    appendLine(out, "difficulty",
+               difficultyNames[r.difficulty >= 0 && r.difficulty < 3 ? r.difficulty : 2]);
     appendLine(out, "kind", r.practice == 1 ? "practice" : "ranked");
     appendLine(out, "score", numberText(r.score));
     appendLine(out, "combo", numberText(r.bestCombo));

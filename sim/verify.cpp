@@ -76,7 +76,7 @@ int verifyHistoryFile(const char* path) {
     headlessSend(msgClose, 0, 0);
     headlessPump();
     const int failed = number - good;
-    std::cout << "verify: " << number << " records, " << good << " ok, " << failed
-              << " failed, " << contents.damaged << " damaged and skipped\n";
+    std::cout << "verify: " << number << " records, " << good << " ok, " << failed << " failed, "
+              << contents.damaged << " damaged and skipped\n";
     return failed == 0 && contents.damaged == 0 ? 0 : 1;
 }

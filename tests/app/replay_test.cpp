@@ -17,8 +17,8 @@
 #include "backends/headless/headless.h"
 #include "base/game_state.h"
 #include "base/texts.h"
-#include "records/history_record.h"
 #include "platform/platform.h"
+#include "records/history_record.h"
 #include "sim/sim_output.h"
 #include "tests/app/app_fixture.h"
 #include "tests/support/scratch_folder.h"
@@ -39,7 +39,7 @@ std::string stateDump() {
 struct FrameLog {
     std::vector<size_t> frames;
     std::vector<std::string> described;  // what each frame shows, for the failure message
-    bool scrolled = false;                // the long word's romaji scrolled
+    bool scrolled = false;               // the long word's romaji scrolled
     int paints = -1;
 
     void look() {
@@ -103,7 +103,7 @@ void playRandomGame(std::mt19937& random, FrameLog& log) {
     log.send(msgCommand, cmdEasy);
     log.send(msgCommand, cmdStart);
     log.wait(1500);
-    if (chance(50)) log.send(msgKeyDown, keyF2);  // Bomb before the game: the quota counts
+    if (chance(50)) log.send(msgKeyDown, keyF2);     // Bomb before the game: the quota counts
     if (chance(50)) log.send(msgCommand, cmdStart);  // Start again during the countdown
     for (int i = 0; i < 5000 && game.playing != 1; ++i) log.wait(1);
     log.began = headlessElapsedMs();
@@ -130,8 +130,9 @@ TEST_P(ReplayTest, TheReplayIsTheSameGame) {
     const std::filesystem::path shipped = std::filesystem::path(KEYFALL_SOURCE_DIR) / "Date";
     std::filesystem::copy(shipped / "Image", folder.path() / "Date" / "Image",
                           std::filesystem::copy_options::recursive);
-    std::string ini = "[POSS]\r\nNPosX=314\r\nNPosY=60\r\nAPosX=314\r\nAPosY=110\r\n"
-                      "TPosX=314\r\nTPosY=160\r\nIPosX=220\r\nIPosY=220\r\n";
+    std::string ini =
+        "[POSS]\r\nNPosX=314\r\nNPosY=60\r\nAPosX=314\r\nAPosY=110\r\n"
+        "TPosX=314\r\nTPosY=160\r\nIPosX=220\r\nIPosY=220\r\n";
     if (c.anyRomaji) ini += "[OPTIONS]\r\nRomaji=Any\r\n";
     folder.write("Date/Game.ini", ini);
     folder.write("Date/Words.txt", scrollingWordList());
@@ -141,9 +142,8 @@ TEST_P(ReplayTest, TheReplayIsTheSameGame) {
     headlessSetClock(4000000000u);  // the millisecond clock wraps during the game
     headlessSetCalendarTime(1700000000);
     std::vector<std::string> atResult;
-    headlessSetMessageBoxHandler([&atResult](const std::string&, const std::string&) {
-        atResult.push_back(stateDump());
-    });
+    headlessSetMessageBoxHandler(
+        [&atResult](const std::string&, const std::string&) { atResult.push_back(stateDump()); });
     startUp(nullptr);
     headlessCreateWindow(windowProcedure);
 
@@ -187,7 +187,9 @@ TEST_P(ReplayTest, TheReplayIsTheSameGame) {
 INSTANTIATE_TEST_SUITE_P(RandomGames, ReplayTest,
                          ::testing::Values(Case{"classic", 1, false}, Case{"classic2", 7, false},
                                            Case{"anyRomaji", 3, true}),
-                         [](const ::testing::TestParamInfo<Case>& param) { return std::string(param.param.name); });
+                         [](const ::testing::TestParamInfo<Case>& param) {
+                             return std::string(param.param.name);
+                         });
 
 }  // namespace
 
@@ -209,9 +211,8 @@ void playShortGame(int keys) {
 // What the replay commands say when they cannot play a game, and what Game.ini can switch off.
 TEST_F(AppTest, AReplayThatCannotBeTheSameGameSaysWhy) {
     std::vector<std::string> boxes;
-    headlessSetMessageBoxHandler([&boxes](const std::string&, const std::string& text) {
-        boxes.push_back(text);
-    });
+    headlessSetMessageBoxHandler(
+        [&boxes](const std::string&, const std::string& text) { boxes.push_back(text); });
     headlessCreateWindow(windowProcedure);
     struct Case {
         const char* what;

@@ -71,14 +71,14 @@ TEST(HistoryFile, DamagedFilesKeepTheirWholeRecordsAndCountTheRest) {
         {"a byte changed", [&] { return replaced(good, "score 100", "score 900"); }, 0, 1},
         {"lines ended in CR LF", [&] { return replaced(good, "\n", "\r\n"); }, 0, 1},
         {"UTF-16", [&] { return utf16(good); }, 0, 1},
-        {"a line of 10 MB between", [&] { return good + std::string(10 << 20, 'x') + "\n" + other; },
-         2, 1},
+        {"a line of 10 MB between",
+         [&] { return good + std::string(10 << 20, 'x') + "\n" + other; }, 2, 1},
         {"a field out of range, resealed",
          [&] { return resealed(replaced(good, "difficulty Hard", "difficulty Insane")); }, 0, 1},
         {"a journal that is no base64, resealed",
          [&] { return resealed(replaced(good, "journal ", "journal *")); }, 0, 1},
-        {"no end line before the next record", [&] { return replaced(good, "end ", "ned ") + other; },
-         1, 1},
+        {"no end line before the next record",
+         [&] { return replaced(good, "end ", "ned ") + other; }, 1, 1},
     };
     for (const Damage& c : cases) {
         HistoryContents contents;
