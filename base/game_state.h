@@ -61,6 +61,7 @@ struct GameState {
     int countdownValue = 3;
     int playing = 0;
     int rankingShown = 0;
+    int recordsShown = 0;  // 1: the records screen is shown instead of the others
     int difficulty = Easy;
     int quotaEasy = 11;
     int quotaNormal = 16;
@@ -122,6 +123,11 @@ struct GameState {
     char rankingText[5][80] = {};
     int rankingUnusableShown = 0;  // the player has been told the ranking file cannot be used
     int unranked = 0;              // 1: this game's score goes to no table (a replay)
+    // A practice game: ranked nowhere, its words drawn to favour the kana below (code page
+    // 932, the weakest of the history when it was chosen).
+    int practice = 0;
+    char practiceKana[10][8] = {};
+    int practiceKanaCount = 0;
 
     // Layout, images and platform objects
     Layout layout;

@@ -94,3 +94,25 @@ bool appendHistoryRecord(const HistoryRecord& record) {
     unlockDataFile(lock);
     return written;
 }
+
+std::string historySignature() {
+    std::string signature;
+    char path[dataPathSize];
+    if (!resolveDataPath(path, historyPath)) return signature;
+    std::FILE* file = openDataFile(path, "rb");
+    if (!file) return signature;
+    if (std::fseek(file, 0, SEEK_END) == 0) {
+        const long size = std::ftell(file);
+        constexpr long tailBytes = 24;
+        signature = std::to_string(size) + ':';
+        if (size > 0 && std::fseek(file, size > tailBytes ? size - tailBytes : 0, SEEK_SET) == 0) {
+            char tail[tailBytes];
+            const size_t got = std::fread(tail, 1, sizeof tail, file);
+            signature.append(tail, got);
+        }
+    }
+    std::fclose(file);
+    return signature;
+}
+
+bool resolveHistoryPath(char* path) { return resolveDataPath(path, historyPath); }

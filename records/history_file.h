@@ -3,6 +3,7 @@
 #pragma once
 
 #include <cstddef>
+#include <string>
 
 #include "records/history_record.h"
 
@@ -19,3 +20,9 @@ bool readHistory(HistoryContents& contents, bool journals);
 // the oldest records when a cap would be passed. False, with the file as it was, when it
 // cannot be written.
 bool appendHistoryRecord(const HistoryRecord& record);
+
+// What tells one state of the file from another without reading it: its size and last bytes
+// (the last record's checksum). Empty when the file is missing.
+std::string historySignature();
+// The file's path as resolveDataPath makes it, for a watch; false when it cannot be made.
+bool resolveHistoryPath(char* path);
