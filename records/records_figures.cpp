@@ -50,10 +50,12 @@ int weakestKana(const HistoryContents& contents, int difficulty, WeakKana (&weak
     std::vector<Rated> rated;
     for (const auto& [kana, count] : counts) {
         const int64_t attempts = count.typed + count.misses;
-        if (attempts < weakKanaMinAttempts || count.misses == 0 || kana.size() >= sizeof weak[0].kana) {
+        if (attempts < weakKanaMinAttempts || count.misses == 0 ||
+            kana.size() >= sizeof weak[0].kana) {
             continue;
         }
-        rated.push_back({&kana, static_cast<double>(count.misses) / static_cast<double>(attempts), attempts});
+        rated.push_back(
+            {&kana, static_cast<double>(count.misses) / static_cast<double>(attempts), attempts});
     }
     // Equal rates: the kana met more often first, then the code order, so the list is stable.
     std::sort(rated.begin(), rated.end(), [](const Rated& a, const Rated& b) {
@@ -93,13 +95,13 @@ void buildRecordsFigures(const HistoryContents& contents, int difficulty, Record
         point.score = record.score;
         point.practice = record.practice;
         point.keysPerSecond100 =
-            record.durationMs > 0
-                ? static_cast<int>(std::min<int64_t>(int64_t{record.keys} * 100000 / record.durationMs, 100000))
-                : 0;
-        point.accuracy10 =
-            record.keys > 0
-                ? static_cast<int>(std::max<int64_t>(0, int64_t{record.keys - record.misses} * 1000 / record.keys))
-                : 1000;
+            record.durationMs > 0 ? static_cast<int>(std::min<int64_t>(
+                                        int64_t{record.keys} * 100000 / record.durationMs, 100000))
+                                  : 0;
+        point.accuracy10 = record.keys > 0
+                               ? static_cast<int>(std::max<int64_t>(
+                                     0, int64_t{record.keys - record.misses} * 1000 / record.keys))
+                               : 1000;
         if (figures.bestIndex < 0 || point.score > figures.chart[figures.bestIndex].score) {
             figures.bestIndex = figures.chartCount;
         }

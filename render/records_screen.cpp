@@ -163,8 +163,9 @@ uint32_t missColour(int permille) {
 
 void drawKey(int x, int y, char letter, int hits, int misses) {
     const int64_t attempts = int64_t{hits} + misses;
-    const uint32_t colour =
-        attempts == 0 ? untypedKey : missColour(static_cast<int>(int64_t{misses} * 1000 / attempts));
+    const uint32_t colour = attempts == 0
+                                ? untypedKey
+                                : missColour(static_cast<int>(int64_t{misses} * 1000 / attempts));
     fillBox(game.backBuffer, x, y, 18, 18, edge);
     fillBox(game.backBuffer, x + 1, y + 1, 16, 16, colour);
     const char label[2] = {letter, '\0'};
@@ -192,7 +193,8 @@ void drawKeyboard(const RecordsFigures& f) {
     const int barX = 448;
     const int barW = 120;
     for (int i = 0; i < barW; ++i) {
-        fillBox(game.backBuffer, barX + i, 130, 1, 12, missColour(i * fullRedPermille / (barW - 1)));
+        fillBox(game.backBuffer, barX + i, 130, 1, 12,
+                missColour(i * fullRedPermille / (barW - 1)));
     }
     textRight(barX - 4, 128, "0%", faint);
     char label[16];
@@ -210,8 +212,8 @@ void drawWeakKana(const RecordsFigures& f) {
         char label[32];
         std::snprintf(label, sizeof label, "%s %d%%", f.weak[i].kana, f.weak[i].ratePercent);
         text(x, y, label);
-        fillBox(game.backBuffer, x, y + 18, std::clamp(f.weak[i].ratePercent, 1, 100) * 90 / 100,
-                3, missColour(f.weak[i].ratePercent * 10));
+        fillBox(game.backBuffer, x, y + 18, std::clamp(f.weak[i].ratePercent, 1, 100) * 90 / 100, 3,
+                missColour(f.weak[i].ratePercent * 10));
     }
 }
 

@@ -71,8 +71,7 @@ int exportHistoryCsv(const char* path) {
             << difficultyNames[r.difficulty >= 0 && r.difficulty < 3 ? r.difficulty : 2] << ','
             << (r.practice == 1 ? "practice" : "ranked") << ',' << r.score << ',' << r.bestCombo
             << ',' << r.hits << ',' << r.misses << ',' << r.words << ',' << r.keys << ','
-            << decimal(seconds, 3) << ',' << decimal(seconds > 0 ? r.keys / seconds : 0.0, 2)
-            << ','
+            << decimal(seconds, 3) << ',' << decimal(seconds > 0 ? r.keys / seconds : 0.0, 2) << ','
             << decimal(r.keys > 0 ? 100.0 * (r.keys - r.misses) / r.keys : 100.0, 1) << ','
             << letterField(r) << ',' << kanaField(r) << "\r\n";
     }
@@ -82,9 +81,9 @@ int exportHistoryCsv(const char* path) {
         return 2;
     }
     std::cerr << "keyfall-sim: " << contents.records.size() << " games written to " << path
-              << (contents.damaged > 0 ? ", " + std::to_string(contents.damaged) +
-                                             " damaged records skipped"
-                                       : std::string())
+              << (contents.damaged > 0
+                      ? ", " + std::to_string(contents.damaged) + " damaged records skipped"
+                      : std::string())
               << "\n";
     return 0;
 }

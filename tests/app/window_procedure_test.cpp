@@ -75,9 +75,9 @@ TEST_F(AppTest, MenuGreyingFollowsPlayAndTheRankingScreen) {
         std::string replay = std::to_string(step.replayEnabled);
         EXPECT_EQ(menuEvents(),
                   (std::vector<std::string>{"enable 40001 " + value, "enable 40013 " + value,
-                                            "enable 40009 " + value,
-                                            "enable 40004 " + value, "enable 40005 " + value,
-                                            "enable 40010 " + replay, "enable 40011 " + replay}))
+                                            "enable 40009 " + value, "enable 40004 " + value,
+                                            "enable 40005 " + value, "enable 40010 " + replay,
+                                            "enable 40011 " + replay}))
             << step.what;
     }
 }
