@@ -31,6 +31,7 @@ bool readTail(std::string& bytes, bool& cut) {
         cut = true;
     }
     good = good && std::fseek(file, from, SEEK_SET) == 0;
+    if (good) bytes.reserve(static_cast<size_t>(size - from));
     char chunk[65536];
     while (good && bytes.size() < maxHistoryBytes) {
         const size_t got = std::fread(chunk, 1, sizeof chunk, file);

@@ -12,9 +12,9 @@
 
 #include "app/menu.h"
 #include "app/replay.h"
+#include "backends/headless/headless.h"
 #include "records/history_file.h"
 #include "records/journal.h"
-#include "backends/headless/headless.h"
 #include "tests/app/app_fixture.h"
 #include "tests/support/synthetic_history.h"
 

@@ -15,8 +15,8 @@ inline std::string syntheticHistory(int games, int damaged, int journalBytes = 9
         state = state * 214013u + 2531011u;
         return (state >> 16 & 0x7FFF) % below;
     };
-    static const char* const kana[] = {"\x82\xC2", "\x82\xB5", "\x82\xBF", "\x82\xD3",
-                                       "\x82\xF1", "\x82\xA0", "\x82\xA9", "\x82\xB3",
+    static const char* const kana[] = {"\x82\xC2",         "\x82\xB5", "\x82\xBF", "\x82\xD3",
+                                       "\x82\xF1",         "\x82\xA0", "\x82\xA9", "\x82\xB3",
                                        "\x82\xB7\x82\xE1", "\x82\xE7", "\x82\xED", "\x82\xCB"};
     std::string text;
     const int damageEvery = damaged > 0 ? games / damaged : 0;
