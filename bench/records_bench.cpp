@@ -23,9 +23,9 @@ struct LongHistory {
         const auto folder = std::filesystem::temp_directory_path() / "keyfall-records-bench";
         std::filesystem::remove_all(folder);
         std::filesystem::create_directories(folder / "Date" / "Image");
-        std::filesystem::copy_file(std::filesystem::path(KEYFALL_SOURCE_DIR) / "Date" / "Image" /
-                                       "Glyphs.bmp",
-                                   folder / "Date" / "Image" / "Glyphs.bmp");
+        std::filesystem::copy_file(
+            std::filesystem::path(KEYFALL_SOURCE_DIR) / "Date" / "Image" / "Glyphs.bmp",
+            folder / "Date" / "Image" / "Glyphs.bmp");
         std::ofstream(folder / "Date" / "History.txt", std::ios::binary)
             << syntheticHistory(2000, 3);
         std::filesystem::current_path(folder);

@@ -13,8 +13,12 @@
 #include "app/menu.h"
 #include "app/replay.h"
 #include "backends/headless/headless.h"
+#include "base/texts.h"
+#include "game/kana_table.h"
 #include "records/history_file.h"
 #include "records/journal.h"
+#include "render/plot.h"
+#include "sim/sim_output.h"
 #include "tests/app/app_fixture.h"
 #include "tests/support/synthetic_history.h"
 
@@ -149,3 +153,17 @@ TEST_F(RecordsScreenTest, PracticeFavoursTheWeakKanaAndIsKeptUnranked) {
 }
 
 }  // namespace
+
+// Every label of the screen and every kana a tally can name has its glyph in the atlas.
+TEST(RecordsGlyphs, EveryTextTheScreenDrawsIsInTheAtlas) {
+    const char* const labels[] = {
+        textRecordsTitle,         textRecordsNone,          textRecordsKeptFormat,
+        textRecordsDamagedFormat, textRecordsScore,         textRecordsBestFormat,
+        textRecordsPractice,      textRecordsKeysPerSecond, textRecordsAccuracy,
+        textRecordsMissRate,      textRecordsWeakKana,      "Easy Normal Hard 0123456789.-%+",
+    };
+    for (const char* label : labels) EXPECT_TRUE(bitmapTextDrawable(label)) << simText(label);
+    for (int row = 0; row < kanaRowCount(); ++row) {
+        EXPECT_TRUE(bitmapTextDrawable(kanaOfRow(row))) << simText(kanaOfRow(row));
+    }
+}
