@@ -84,8 +84,8 @@ public:
             fail();
             return {};
         }
-        std::string value(in.substr(at, size));
-        at += size;
+        std::string value(in.substr(at, static_cast<size_t>(size)));
+        at += static_cast<size_t>(size);
         return value;
     }
     // A number that must lie in [low, high].
@@ -278,7 +278,7 @@ bool decodeJournal(std::string_view bytes, Journal& journal) {
     const uint64_t count = r.varint();
     // Every event takes a byte at least: a count beyond that is a lie.
     if (!r.ok || count > r.remaining()) return false;
-    journal.events.reserve(count);
+    journal.events.reserve(static_cast<size_t>(count));
     uint32_t elapsed = 0;
     int64_t labelX = journal.start.comboLabelX;
     for (uint64_t i = 0; i < count && r.ok; ++i) {
