@@ -40,5 +40,3 @@ const RecordsFigures& currentRecordsFigures() {
 }
 
 unsigned recordsFiguresStamp() { return view.stamp; }
-
-void forgetRecordsFigures() { view.known = false; }

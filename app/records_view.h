@@ -10,5 +10,3 @@ const RecordsFigures& currentRecordsFigures();
 bool recordsFiguresStale();
 // Counts up whenever the figures are made again.
 unsigned recordsFiguresStamp();
-// Forgets the figures, so that the next use reads the history.
-void forgetRecordsFigures();
