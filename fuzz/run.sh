@@ -34,7 +34,7 @@ fi
 # Variations of the fixed run per harness: about fifteen seconds of each on this project's
 # two-core machine (the quick harnesses have the smaller inputs to vary).
 declare -A variations=([dib]=20000 [words]=4000 [profile]=8000 [data_path]=50000 [judge]=30000
-  [any_romaji]=15000)
+  [any_romaji]=15000 [history]=3000)
 
 # The game writes its files under a temporary working directory; memory is the quickest place
 # for thousands of small files and syncs. libFuzzer ends without the harnesses' clean-up, so
