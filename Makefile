@@ -65,10 +65,11 @@ format-check:
 	@echo "format-check: sources are formatted"
 
 # Every part, the builds one after the other and each part's tests beside the next builds
-# (scripts/test-all). The Windows and web parts run where their tools are installed (make
-# deps-windows, make deps-web) and are named as not run otherwise.
+# (scripts/test-all); the sanitizer build comes second, its tests being the longest. The
+# Windows and web parts run where their tools are installed (make deps-windows, make
+# deps-web) and are named as not run otherwise.
 test: deps-test format-check
-	scripts/test-all normal web asan windows fuzz
+	scripts/test-all normal asan web windows fuzz
 
 # One part at a time: the same steps, the same logs.
 test-normal: deps-test
