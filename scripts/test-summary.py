@@ -26,7 +26,7 @@ def reason_of(case):
         return "disabled by the configure (a tool it needs is missing; see below)"
     lines = [line for line in output.splitlines() if line.strip()]
     skipped = case.find("skipped")
-    said = skipped.get("message") if skipped is not None else "no reason given"
+    said = (skipped.get("message") if skipped is not None else None) or "no reason given"
     return f"{said}: {lines[-1].strip()}" if lines else said
 
 
