@@ -32,10 +32,12 @@ CASES = [
 class Summary(unittest.TestCase):
     def test_every_case_is_accounted_for(self):
         with tempfile.TemporaryDirectory() as folder:
-            cases = "".join(f'<testcase name="{name}" status="{status}">{inner}</testcase>'
-                            for name, status, inner, _ in CASES)
-            cases += '<testcase name="fine" status="run"/>'
-            Path(folder, "normal.xml").write_text(f"<testsuite>{cases}</testsuite>")
+            cases = [f'<testcase name="{name}" status="{status}">{inner}</testcase>'
+                     for name, status, inner, _ in CASES]
+            # The games in a real window, run apart, are counted with the rest.
+            Path(folder, "normal.xml").write_text(f"<testsuite>{''.join(cases[:-1])}</testsuite>")
+            Path(folder, "normal-games.xml").write_text(
+                f'<testsuite>{cases[-1]}<testcase name="fine" status="run"/></testsuite>')
             Path(folder, "build-normal.log").write_text(
                 "-- Configuring\n-- xdotool missing: the window tests are not run (make deps)\n")
             printed = subprocess.run(
