@@ -32,16 +32,11 @@ bool readTail(std::string& bytes, bool& cut) {
         cut = true;
     }
     good = good && std::fseek(file, from, SEEK_SET) == 0;
-    if (good) bytes.reserve(static_cast<size_t>(size - from));
-    char chunk[65536];
-    while (good && bytes.size() < maxHistoryBytes) {
-        const size_t got = std::fread(chunk, 1, sizeof chunk, file);
-        bytes.append(chunk, got);
-        if (got < sizeof chunk) {
-            good = !std::ferror(file);
-            break;
-        }
-    }
+    // Read straight into the string: a copy through a buffer cost as much as the reading.
+    if (good) bytes.resize(static_cast<size_t>(size - from));
+    const size_t got = good ? std::fread(bytes.data(), 1, bytes.size(), file) : 0;
+    good = good && !std::ferror(file);
+    bytes.resize(got);
     std::fclose(file);
     if (!good) {
         bytes.clear();

@@ -1,6 +1,7 @@
-// A history record's text: one field a line, the journal in base64, a CRC-32 at the end.
+// A history record's text: one field a line, the journal in base64, a checksum at the end.
 #include "records/history_record.h"
 
+#include <algorithm>
 #include <charconv>
 #include <cstdio>
 #include <cstring>
@@ -61,22 +62,6 @@ bool fromBase64(std::string_view text, std::string& bytes) {
     return true;
 }
 
-// CRC-32 eight bytes at a time: the history of two thousand games is read at every visit
-// of the records screen.
-struct CrcTables {
-    uint32_t t[8][256];
-    CrcTables() {
-        for (uint32_t n = 0; n < 256; ++n) {
-            uint32_t c = n;
-            for (int k = 0; k < 8; ++k) c = (c & 1) ? 0xEDB88320u ^ (c >> 1) : c >> 1;
-            t[0][n] = c;
-        }
-        for (uint32_t n = 0; n < 256; ++n) {
-            for (int k = 1; k < 8; ++k) t[k][n] = (t[k - 1][n] >> 8) ^ t[0][t[k - 1][n] & 0xFF];
-        }
-    }
-};
-
 void appendLine(std::string& out, std::string_view key, std::string_view value) {
     out += key;
     out += ' ';
@@ -107,22 +92,39 @@ struct Line {
     std::string_view body;
 };
 
-// Lines end in LF, CR LF or CR alone, in any mix.
-Line lineAt(std::string_view text, size_t at) {
-    // memchr runs far faster than a byte loop over the journal lines of two thousand games.
-    const char* begin = text.data() + at;
-    const size_t left = text.size() - at;
-    const void* feed = std::memchr(begin, '\n', left);
-    size_t end =
-        feed ? static_cast<size_t>(static_cast<const char*>(feed) - text.data()) : text.size();
-    if (const void* ret = std::memchr(begin, '\r', end - at)) {
-        end = static_cast<size_t>(static_cast<const char*>(ret) - text.data());
+// Lines end in LF, CR LF or CR alone, in any mix. Where the next CR is stays known from
+// line to line: the game writes none, and looking for one in every line of two thousand
+// journals cost as much as finding the lines.
+class Lines {
+public:
+    Lines(std::string_view text, size_t at) : text_(text), at_(at) { findReturn(); }
+    bool more() const { return at_ < text_.size(); }
+    Line next() {
+        const size_t begin = at_;
+        if (nextReturn_ < begin) findReturn();
+        const void* feed = std::memchr(text_.data() + begin, '\n', text_.size() - begin);
+        size_t end = feed ? static_cast<size_t>(static_cast<const char*>(feed) - text_.data())
+                          : text_.size();
+        end = std::min(end, nextReturn_);
+        at_ = end;
+        if (at_ < text_.size()) {
+            const bool pair =
+                text_[at_] == '\r' && at_ + 1 < text_.size() && text_[at_ + 1] == '\n';
+            at_ += pair ? 2 : 1;
+        }
+        return {begin, at_, text_.substr(begin, end - begin)};
     }
-    size_t next = end;
-    if (next < text.size())
-        next += (text[next] == '\r' && next + 1 < text.size() && text[next + 1] == '\n') ? 2 : 1;
-    return {at, next, text.substr(at, end - at)};
-}
+
+private:
+    void findReturn() {
+        const void* ret = std::memchr(text_.data() + at_, '\r', text_.size() - at_);
+        nextReturn_ =
+            ret ? static_cast<size_t>(static_cast<const char*>(ret) - text_.data()) : text_.size();
+    }
+    std::string_view text_;
+    size_t at_;
+    size_t nextReturn_ = 0;
+};
 
 bool startsWith(std::string_view line, std::string_view word) {
     return line.size() > word.size() && line.substr(0, word.size()) == word &&
@@ -195,18 +197,18 @@ bool parseSeconds(std::string_view value, int& ms) {
 }
 
 // The fields of one record whose checksum held; false when one is missing or wrong.
-// Whether the end line closes the record begun at begin: its checksum is the CRC-32 of all
-// the record's lines before it, as eight hex digits.
+// Whether the end line closes the record begun at begin: its checksum is recordChecksum of
+// all the record's lines before it, as eight hex digits.
 bool checksumHolds(std::string_view text, size_t begin, const Line& end) {
     const std::string_view hex = end.body.substr(4);
     uint32_t stated = 0;
     auto [ptr, error] = std::from_chars(hex.data(), hex.data() + hex.size(), stated, 16);
     return hex.size() == 8 && error == std::errc{} && ptr == hex.data() + hex.size() &&
-           crc32Of(text.substr(begin, end.begin - begin)) == stated;
+           recordChecksum(text.substr(begin, end.begin - begin)) == stated;
 }
 
-bool parseFields(std::string_view text, size_t begin, size_t end, bool journals,
-                 HistoryRecord& record) {
+// The record's lines, found once by the reader that looked for its end.
+bool parseFields(const std::vector<std::string_view>& lines, bool journals, HistoryRecord& record) {
     enum : unsigned {
         haveTime = 1,
         haveDifficulty = 2,
@@ -221,13 +223,11 @@ bool parseFields(std::string_view text, size_t begin, size_t end, bool journals,
     };
     unsigned have = 0;
     std::string journalText;
-    for (size_t at = begin; at < end;) {
-        const Line line = lineAt(text, at);
-        at = line.next;
-        const size_t space = line.body.find(' ');
+    for (const std::string_view line : lines) {
+        const size_t space = line.find(' ');
         if (space == std::string_view::npos) continue;
-        const std::string_view key = line.body.substr(0, space);
-        const std::string_view value = line.body.substr(space + 1);
+        const std::string_view key = line.substr(0, space);
+        const std::string_view value = line.substr(space + 1);
         bool good = true;
         if (key == "time") {
             good = parseNumber<int64_t>(value, record.time, INT64_MIN, INT64_MAX);
@@ -281,26 +281,52 @@ bool parseFields(std::string_view text, size_t begin, size_t end, bool journals,
     return !journals || fromBase64(journalText, record.journal);
 }
 
-const CrcTables& crcTables() {
-    static const CrcTables tables;
-    return tables;
+constexpr uint64_t prime1 = 0x9E3779B185EBCA87ull;
+constexpr uint64_t prime2 = 0xC2B2AE3D27D4EB4Full;
+constexpr uint64_t prime3 = 0x165667B19E3779F9ull;
+constexpr uint64_t prime4 = 0x85EBCA77C2B2AE63ull;
+constexpr uint64_t prime5 = 0x27D4EB2F165667C5ull;
+
+uint64_t rotateLeft(uint64_t v, int bits) { return v << bits | v >> (64 - bits); }
+
+// Little-endian on every platform, so a file checks the same wherever it was written.
+uint64_t load64(const uint8_t* p) {
+    uint64_t v = 0;
+    for (int k = 7; k >= 0; --k) v = v << 8 | p[k];
+    return v;
+}
+
+uint64_t mixRound(uint64_t lane, uint64_t input) {
+    return rotateLeft(lane + input * prime2, 31) * prime1;
 }
 
 }  // namespace
 
-uint32_t crc32Of(std::string_view bytes) {
-    const auto& t = crcTables().t;
-    uint32_t c = 0xFFFFFFFFu;
+// xxHash64's rounds: four independent lanes keep the multiplier busy, several times the
+// speed of a table CRC over the two thousand records read at every visit of the records
+// screen. It guards against tears and edits, not forgers.
+uint32_t recordChecksum(std::string_view bytes) {
     const auto* p = reinterpret_cast<const uint8_t*>(bytes.data());
     size_t n = bytes.size();
-    for (; n >= 8; n -= 8, p += 8) {
-        const uint32_t low = c ^ (uint32_t{p[0]} | uint32_t{p[1]} << 8 | uint32_t{p[2]} << 16 |
-                                  uint32_t{p[3]} << 24);
-        c = t[7][low & 0xFF] ^ t[6][low >> 8 & 0xFF] ^ t[5][low >> 16 & 0xFF] ^ t[4][low >> 24] ^
-            t[3][p[4]] ^ t[2][p[5]] ^ t[1][p[6]] ^ t[0][p[7]];
+    uint64_t h = prime5;
+    if (n >= 32) {
+        uint64_t lanes[4] = {prime1 + prime2, prime2, 0, 0 - prime1};
+        for (; n >= 32; n -= 32, p += 32) {
+            for (int k = 0; k < 4; ++k) lanes[k] = mixRound(lanes[k], load64(p + 8 * k));
+        }
+        h = rotateLeft(lanes[0], 1) + rotateLeft(lanes[1], 7) + rotateLeft(lanes[2], 12) +
+            rotateLeft(lanes[3], 18);
+        for (const uint64_t lane : lanes) h = (h ^ mixRound(0, lane)) * prime1 + prime4;
     }
-    for (; n > 0; --n, ++p) c = t[0][(c ^ *p) & 0xFF] ^ (c >> 8);
-    return c ^ 0xFFFFFFFFu;
+    h += bytes.size();
+    for (; n >= 8; n -= 8, p += 8) h = rotateLeft(h ^ mixRound(0, load64(p)), 27) * prime1 + prime4;
+    for (; n > 0; --n, ++p) h = rotateLeft(h ^ (*p * prime5), 11) * prime1;
+    h ^= h >> 33;
+    h *= prime2;
+    h ^= h >> 29;
+    h *= prime3;
+    h ^= h >> 32;
+    return static_cast<uint32_t>(h ^ h >> 32);
 }
 
 std::string formatHistoryRecord(const HistoryRecord& r) {
@@ -344,7 +370,7 @@ std::string formatHistoryRecord(const HistoryRecord& r) {
         appendLine(out, "journal", std::string_view(journal).substr(at, journalLineChars));
     }
     char check[16];
-    std::snprintf(check, sizeof check, "%08x", crc32Of(out));
+    std::snprintf(check, sizeof check, "%08x", recordChecksum(out));
     appendLine(out, "end", check);
     return out;
 }
@@ -353,9 +379,8 @@ std::vector<RecordSpan> historyRecordSpans(std::string_view text) {
     std::vector<RecordSpan> spans;
     bool open = false;
     size_t begin = 0;
-    for (size_t at = 0; at < text.size();) {
-        const Line line = lineAt(text, at);
-        at = line.next;
+    for (Lines lines(text, 0); lines.more();) {
+        const Line line = lines.next();
         if (startsWith(line.body, "game")) {
             open = true;
             begin = line.begin;
@@ -374,25 +399,28 @@ void parseHistory(std::string_view text, HistoryContents& contents, bool journal
     bool open = false;
     bool stray = false;
     size_t begin = 0;
-    for (size_t at = 0; at < text.size();) {
-        const Line line = lineAt(text, at);
-        at = line.next;
+    std::vector<std::string_view> fields;
+    for (Lines lines(text, 0); lines.more();) {
+        const Line line = lines.next();
         if (startsWith(line.body, "game")) {
             if (open || stray) contents.damaged += 1;
             open = true;
             stray = false;
             begin = line.begin;
+            fields.clear();
             continue;
         }
         if (!open) {
             if (!line.body.empty()) stray = true;
             continue;
         }
-        if (!startsWith(line.body, "end")) continue;
+        if (!startsWith(line.body, "end")) {
+            fields.push_back(line.body);
+            continue;
+        }
         open = false;
         HistoryRecord record;
-        if (checksumHolds(text, begin, line) &&
-            parseFields(text, begin, line.begin, journals, record)) {
+        if (checksumHolds(text, begin, line) && parseFields(fields, journals, record)) {
             contents.records.push_back(std::move(record));
         } else {
             contents.damaged += 1;

@@ -59,5 +59,6 @@ struct RecordSpan {
 };
 std::vector<RecordSpan> historyRecordSpans(std::string_view text);
 
-// CRC-32 (the one of zip and PNG) of bytes.
-uint32_t crc32Of(std::string_view bytes);
+// The checksum that closes a record: a 64-bit multiply-and-rotate hash of its bytes, folded
+// to 32 bits.
+uint32_t recordChecksum(std::string_view bytes);

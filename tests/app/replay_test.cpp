@@ -234,7 +234,7 @@ TEST_F(AppTest, AReplayThatCannotBeTheSameGameSaysWhy) {
              text.replace(text.find("replay exact"), 12, "replay inexact");
              text.erase(text.rfind("end "));
              char check[16];
-             std::snprintf(check, sizeof check, "%08x", crc32Of(text));
+             std::snprintf(check, sizeof check, "%08x", recordChecksum(text));
              writeFile("Date/History.txt", text + "end " + check + "\n");
          },
          cmdReplayLast, textReplayInexact},

@@ -38,7 +38,7 @@ std::string recordText(int score) { return formatHistoryRecord(sampleRecord(scor
 std::string resealed(std::string text) {
     text.erase(text.rfind("end "));
     char check[16];
-    std::snprintf(check, sizeof check, "%08x", crc32Of(text));
+    std::snprintf(check, sizeof check, "%08x", recordChecksum(text));
     return text + "end " + check + "\n";
 }
 
