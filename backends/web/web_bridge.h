@@ -24,6 +24,8 @@ void keyfall_wait(double timeoutMs, int wantFrame);
 int keyfall_next_event(int* value);
 // 1 once after each animation frame that a wait asked for, else 0.
 int keyfall_take_frame();
+// The game's clock in milliseconds: it stands still while the page pauses the game.
+double keyfall_now();
 
 // --- Window --------------------------------------------------------------------------------
 

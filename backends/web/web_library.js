@@ -22,6 +22,7 @@ mergeInto(LibraryManager.library, {
     return event.kind;
   },
   keyfall_take_frame: function() { return keyfallPage.loop.takeFrame() ? 1 : 0; },
+  keyfall_now: function() { return keyfallPage.clock.now(); },
 
   keyfall_window_created__deps: ['$keyfallText'],
   keyfall_window_created: function(title) { keyfallPage.windowCreated(keyfallText(title)); },
@@ -74,6 +75,11 @@ mergeInto(LibraryManager.library, {
   keyfall_sound_play__deps: ['$FS'],
   keyfall_sound_play: function(path) {
     var name = UTF8ToString(path);
+    // The site's music is converted at build time and fetched apart from the data package.
+    if (keyfallPage.sound.converted(name)) {
+      keyfallPage.sound.play(name, null);
+      return;
+    }
     var bytes = null;
     try {
       if (FS.isFile(FS.stat(name).mode)) bytes = FS.readFile(name);

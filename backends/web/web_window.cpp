@@ -108,7 +108,7 @@ bool dueTimer(double now, unsigned& id) {
 // Each timer due ticks once. Like WM_TIMER, a late timer does not catch up with the ticks
 // it missed: its next one is due after now, so it cannot tick twice in one turn.
 void deliverTimers() {
-    const double now = emscripten_get_now();
+    const double now = keyfall_now();
     unsigned id = 0;
     while (!backend.quitPosted && dueTimer(now, id)) {
         Timer& timer = backend.timers[id];
@@ -151,7 +151,7 @@ void runOnce() {
     if (backend.quitPosted) return;
     double timeout = -1;
     double due = nextTimerDue();
-    if (due >= 0) timeout = std::max(0.0, due - emscripten_get_now());
+    if (due >= 0) timeout = std::max(0.0, due - keyfall_now());
     keyfall_wait(timeout, backend.invalid && backend.windowAlive ? 1 : 0);
 }
 
@@ -216,7 +216,7 @@ void setTimer(WindowHandle, unsigned id, unsigned periodMs) {
     if (!backend.windowAlive) return;
     Timer timer;
     timer.period = periodMs;
-    timer.due = emscripten_get_now() + std::max(periodMs, 1u);
+    timer.due = keyfall_now() + std::max(periodMs, 1u);
     timer.order = ++backend.timerOrder;
     backend.timers[id] = timer;  // setting it again restarts it with the new period
 }
@@ -273,8 +273,6 @@ void showMessageBox(WindowHandle, const char* text, const char* caption) {
 
 // --- Clocks --------------------------------------------------------------------------------
 
-uint32_t systemTimeMs() {
-    return static_cast<uint32_t>(std::fmod(emscripten_get_now(), 4294967296.0));
-}
+uint32_t systemTimeMs() { return static_cast<uint32_t>(std::fmod(keyfall_now(), 4294967296.0)); }
 
 int64_t calendarTimeSeconds() { return static_cast<int64_t>(std::time(nullptr)); }

@@ -81,6 +81,10 @@
   }
 
   const text = {
+    // A face has come in (or failed): the ascents measured so far may be another face's.
+    fontsChanged() {
+      fontAscents.clear();
+    },
     width(height, string) {
       measuring.font = fontOf(height);
       return Math.round(measuring.measureText(string).width);
@@ -113,6 +117,7 @@
       if (w <= 0 || h <= 0) return;
       screenContext.drawImage(bitmap.canvas, 0, 0, w, h, 0, 0, w, h);
       this.texts = bitmap.texts;
+      if (stats.firstFrame === null) stats.firstFrame = performance.now();
     },
     fillWhite() {
       screenContext.fillStyle = '#fff';
@@ -123,6 +128,7 @@
 
   // How long the paints took (the newest thousand), for the bench.
   const stats = {
+    firstFrame: null,  // ms from the navigation to the first frame on the screen
     paints: [],
     paintTook(ms) {
       this.paints.push(ms);
@@ -134,27 +140,58 @@
   // --- Music -------------------------------------------------------------------------------
 
   // Web Audio, started from the Start command: the player's key or click has already let the
-  // page make sound. Anything that goes wrong is silence.
+  // page make sound. Anything that goes wrong is silence. The context is suspended whenever
+  // nothing plays, or the game is paused: a running one costs the browser a steady wakeup.
   const sound = {
     context: null,
     buffers: new Map(),
+    fetched: new Map(),  // the site's converted music: URL -> its bytes, once asked for
     source: null,
     generation: 0,
+    paused: false,
 
+    // The site's file for a data path ("/keyfall/Date/BackMusic.wav"), or undefined.
+    urlOf(path) {
+      const music = (window.keyfallSite && window.keyfallSite.music) || {};
+      const lower = path.toLowerCase();
+      const key = Object.keys(music).find((dataPath) => lower.endsWith('/' + dataPath));
+      return key === undefined ? undefined : music[key];
+    },
+    converted(path) {
+      return this.urlOf(path) !== undefined;
+    },
+    // Fetched ahead, so that Start does not wait for the network.
+    prefetch() {
+      const music = (window.keyfallSite && window.keyfallSite.music) || {};
+      for (const url of Object.values(music)) this.bytesOf(url).catch(() => {});
+    },
+    bytesOf(url) {
+      let bytes = this.fetched.get(url);
+      if (!bytes) {
+        bytes = fetch(url).then((response) => {
+          if (!response.ok) throw new Error(url + ': ' + response.status);
+          return response.arrayBuffer();
+        });
+        bytes.catch(() => this.fetched.delete(url));
+        this.fetched.set(url, bytes);
+      }
+      return bytes;
+    },
     play(path, bytes) {
       this.stop();
       const generation = this.generation;
       try {
-        if (!this.context) this.context = new AudioContext();
-        if (this.context.state === 'suspended') this.context.resume().catch(() => {});
+        if (!this.context) this.context = new AudioContext({latencyHint: 'playback'});
       } catch (error) {
         return;
       }
       const context = this.context;
       let buffer = this.buffers.get(path);
       if (!buffer) {
-        const copy = bytes.slice().buffer;
-        buffer = context.decodeAudioData(copy);
+        const url = this.urlOf(path);
+        const data = url !== undefined ? this.bytesOf(url).then((b) => b.slice(0)) :
+          Promise.resolve(bytes.slice().buffer);
+        buffer = data.then((copy) => context.decodeAudioData(copy));
         this.buffers.set(path, buffer);
       }
       buffer.then((decodedBuffer) => {
@@ -165,6 +202,7 @@
         source.connect(context.destination);
         source.start();
         this.source = source;
+        this.follow();
       }).catch(() => {
         this.buffers.delete(path);
       });
@@ -180,6 +218,19 @@
         this.source.disconnect();
         this.source = null;
       }
+      this.follow();
+    },
+    pause(paused) {
+      this.paused = paused;
+      this.follow();
+    },
+    // The context runs exactly while something plays and the game is not paused.
+    follow() {
+      const context = this.context;
+      if (!context || context.state === 'closed') return;
+      const wanted = this.source !== null && !this.paused;
+      if (wanted && context.state !== 'running') context.resume().catch(() => {});
+      if (!wanted && context.state === 'running') context.suspend().catch(() => {});
     },
   };
   page.sound = sound;
