@@ -52,8 +52,11 @@ void keyfall_box_close(int box);
 
 // A canvas of width x height for a frame bitmap; its number, or 0 when none can be made.
 int keyfall_bitmap_create(int width, int height);
-// Puts width x height RGBA pixels, top row first, on the bitmap's canvas.
-void keyfall_bitmap_upload(int bitmap, const uint8_t* rgba, int width, int height);
+// Gives the bitmap's canvas width x height RGBA pixels, top row first. Only the changed
+// rectangle differs from the pixels of the last upload (of any bitmap); the page keeps reading
+// rgba until the bitmap is presented or deleted, so it stays as it is until then.
+void keyfall_bitmap_upload(int bitmap, const uint8_t* rgba, int width, int height, int changedX,
+                           int changedY, int changedWidth, int changedHeight);
 void keyfall_bitmap_delete(int bitmap);
 int keyfall_text_width(int fontHeight, const char* text);
 // colour is 0x00BBGGRR; opaque fills the text's cell white first.

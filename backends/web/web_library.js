@@ -53,9 +53,12 @@ mergeInto(LibraryManager.library, {
   keyfall_bitmap_create: function(width, height) {
     return keyfallPage.bitmaps.create(width, height);
   },
-  keyfall_bitmap_upload: function(bitmap, rgba, width, height) {
-    keyfallPage.bitmaps.upload(bitmap, HEAPU8.subarray(rgba, rgba + width * height * 4),
-                               width, height);
+  keyfall_bitmap_upload: function(bitmap, rgba, width, height, changedX, changedY,
+                                  changedWidth, changedHeight) {
+    // Read when the page needs them: memory growth replaces HEAPU8 in the meantime.
+    var pixels = function() { return HEAPU8.subarray(rgba, rgba + width * height * 4); };
+    keyfallPage.bitmaps.upload(bitmap, pixels, width, height,
+                               {x: changedX, y: changedY, width: changedWidth, height: changedHeight});
   },
   keyfall_bitmap_delete: function(bitmap) { keyfallPage.bitmaps.remove(bitmap); },
   keyfall_text_width__deps: ['$keyfallText'],

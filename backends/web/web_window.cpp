@@ -32,6 +32,7 @@ struct Timer {
 };
 
 constexpr unsigned noTimer = ~0u;
+constexpr unsigned shortestTimerMs = 10;
 
 struct Backend {
     NativeWindow window;
@@ -112,7 +113,7 @@ void deliverTimers() {
     unsigned id = 0;
     while (!backend.quitPosted && dueTimer(now, id)) {
         Timer& timer = backend.timers[id];
-        const double period = std::max(timer.period, 1u);
+        const double period = timer.period;
         timer.due += period;
         if (timer.due <= now) timer.due = now + period;
         dispatch(msgTimer, id, 0);
@@ -214,9 +215,12 @@ void postQuitMessage(int exitCode) {
 
 void setTimer(WindowHandle, unsigned id, unsigned periodMs) {
     if (!backend.windowAlive) return;
+    // As SetTimer does, a shorter period is USER_TIMER_MINIMUM: a page that woke every 4 ms
+    // would keep the browser busy for ticks that no frame can show.
+    periodMs = std::max(periodMs, shortestTimerMs);
     Timer timer;
     timer.period = periodMs;
-    timer.due = keyfall_now() + std::max(periodMs, 1u);
+    timer.due = keyfall_now() + periodMs;
     timer.order = ++backend.timerOrder;
     backend.timers[id] = timer;  // setting it again restarts it with the new period
 }
