@@ -2,8 +2,9 @@
 // of Date/ (the ranking) kept in IndexedDB, so that they survive a reload.
 //
 // The data folder itself stays in memory: only the files the game writes are saved, as a
-// copy in a folder of IndexedDB's own. The game writes a file by renaming a finished
-// temporary file over it, so a rename into Date/ (or a removal there) is what gets saved.
+// copy in a folder of IndexedDB's own. The game replaces a file by renaming a finished
+// temporary file over it, and adds to one by appending: a rename into Date/, a removal there
+// and the close of a file written there are what get saved.
 var keyfallFiles = {
   workingFolder: '/keyfall',
   dataFolder: '/keyfall/Date',
@@ -11,6 +12,7 @@ var keyfallFiles = {
   saving: false,    // a sync to IndexedDB is under way
   again: false,     // something changed during it: sync once more when it ends
   usable: false,    // IndexedDB answered at the start
+  restoring: false, // the saved copies are going back: nothing to save
   saves: 0,         // syncs completed, for the page's tests
 
   refused: function(error) {
@@ -22,18 +24,20 @@ var keyfallFiles = {
   // The saved copies go back into the data folder before the game reads anything.
   restore: function() {
     if (!keyfallFiles.usable) return;
+    keyfallFiles.restoring = true;
     FS.readdir(keyfallFiles.savedFolder).forEach(function(name) {
       if (name === '.' || name === '..') return;
       var from = keyfallFiles.savedFolder + '/' + name;
       if (!FS.isFile(FS.stat(from).mode)) return;
       FS.writeFile(keyfallFiles.dataFolder + '/' + name, FS.readFile(from));
     });
+    keyfallFiles.restoring = false;
   },
 
   // A file of the data folder was replaced or removed: its saved copy follows. Whatever
   // goes wrong here, the game's own file is in place; only the copy is missed.
   changed: function(path) {
-    if (!keyfallFiles.usable) return;
+    if (!keyfallFiles.usable || keyfallFiles.restoring) return;
     var slash = path.lastIndexOf('/');
     if (slash < 0 || path.slice(0, slash) !== keyfallFiles.dataFolder) return;
     var name = path.slice(slash + 1);
@@ -74,8 +78,14 @@ var keyfallFiles = {
     });
   },
 
-  // Every rename and removal passes here; the ones in the data folder are saved.
+  // Every rename, removal and close passes here; the ones in the data folder are saved.
   watch: function() {
+    var close = FS.close;
+    FS.close = function(stream) {
+      var written = stream.isWrite && stream.path ? PATH_FS.resolve(stream.path) : null;
+      close(stream);
+      if (written) keyfallFiles.changed(written);
+    };
     var rename = FS.rename;
     FS.rename = function(from, to) {
       rename(from, to);
