@@ -13,6 +13,7 @@ var keyfallFiles = {
   again: false,     // something changed during it: sync once more when it ends
   usable: false,    // IndexedDB answered at the start
   restoring: false, // the saved copies are going back: nothing to save
+  pending: new Set(), // names of the data folder's files changed by the message under way
   saves: 0,         // syncs completed, for the page's tests
 
   refused: function(error) {
@@ -34,28 +35,37 @@ var keyfallFiles = {
     keyfallFiles.restoring = false;
   },
 
-  // A file of the data folder was replaced or removed: its saved copy follows. Whatever
-  // goes wrong here, the game's own file is in place; only the copy is missed.
+  // A file of the data folder was written, replaced or removed: its saved copy follows, once
+  // the game's message is done with it (a temporary file is renamed by then, not saved).
   changed: function(path) {
     if (!keyfallFiles.usable || keyfallFiles.restoring) return;
     var slash = path.lastIndexOf('/');
     if (slash < 0 || path.slice(0, slash) !== keyfallFiles.dataFolder) return;
-    var name = path.slice(slash + 1);
-    var saved = keyfallFiles.savedFolder + '/' + name;
-    try {
-      var node = FS.analyzePath(path);
-      if (node.exists && FS.isFile(node.object.mode)) {
-        FS.writeFile(saved, FS.readFile(path));
-      } else if (FS.analyzePath(saved).exists) {
-        FS.unlink(saved);
-      } else {
-        return;
+    if (keyfallFiles.pending.size === 0) queueMicrotask(keyfallFiles.copyPending);
+    keyfallFiles.pending.add(path.slice(slash + 1));
+  },
+
+  // Whatever goes wrong here, the game's own file is in place; only the copy is missed.
+  copyPending: function() {
+    var copied = false;
+    keyfallFiles.pending.forEach(function(name) {
+      var path = keyfallFiles.dataFolder + '/' + name;
+      var saved = keyfallFiles.savedFolder + '/' + name;
+      try {
+        var node = FS.analyzePath(path);
+        if (node.exists && FS.isFile(node.object.mode)) {
+          FS.writeFile(saved, FS.readFile(path));
+          copied = true;
+        } else if (FS.analyzePath(saved).exists) {
+          FS.unlink(saved);
+          copied = true;
+        }
+      } catch (error) {
+        console.warn('Keyfall: ' + name + ' could not be saved (' + error + ').');
       }
-    } catch (error) {
-      console.warn('Keyfall: ' + name + ' could not be saved (' + error + ').');
-      return;
-    }
-    keyfallFiles.sync();
+    });
+    keyfallFiles.pending.clear();
+    if (copied) keyfallFiles.sync();
   },
 
   sync: function() {
@@ -82,7 +92,8 @@ var keyfallFiles = {
   watch: function() {
     var close = FS.close;
     FS.close = function(stream) {
-      var written = stream.isWrite && stream.path ? PATH_FS.resolve(stream.path) : null;
+      // O_ACCMODE of the flags: not O_RDONLY (the stream's own isWrite is not a getter here).
+      var written = (stream.flags & 3) !== 0 && stream.path ? PATH_FS.resolve(stream.path) : null;
       close(stream);
       if (written) keyfallFiles.changed(written);
     };
@@ -119,8 +130,11 @@ var keyfallFiles = {
       }
       removeRunDependency('keyfall-saved');
     });
-    addOnPreMain(keyfallFiles.restore);
-    keyfallFiles.watch();
+    // Watched only from then on: the data package's own files are written before it.
+    addOnPreMain(function() {
+      keyfallFiles.restore();
+      keyfallFiles.watch();
+    });
   },
 };
 

@@ -54,6 +54,41 @@ export function recordConsole(page) {
   return messages;
 }
 
+// The page's clocks run rate times as fast (its timers' waits shrink alike), so that a test
+// sees a whole game in seconds; the frames and the network keep their pace.
+export async function fastClock(page, rate) {
+  await page.evaluateOnNewDocument((r) => {
+    const realNow = performance.now.bind(performance);
+    const start = realNow();
+    performance.now = () => start + (realNow() - start) * r;
+    const realSetTimeout = window.setTimeout.bind(window);
+    window.setTimeout = (handler, ms, ...rest) => realSetTimeout(handler, (ms || 0) / r, ...rest);
+  }, rate);
+}
+
+// Start from the menu with the keyboard; resolves once the game shows its first word.
+export async function startGame(page) {
+  await altKey(page, 'KeyG');
+  await page.keyboard.press('KeyS');
+  await waitFor(page, () => keyfallPage.screen.texts.length >= 5, undefined, 30000);
+}
+
+// The text of the result box, once the gauge has run out.
+export async function resultBox(page, timeout) {
+  const handle = await waitFor(page, () => {
+    const boxes = keyfallPage.boxes.texts();
+    return boxes.length ? boxes[0].text : null;
+  }, undefined, timeout);
+  return handle.jsonValue();
+}
+
+export async function typeLetters(page, letters, gapMs = 60) {
+  for (const letter of letters) {
+    await page.keyboard.press(`Key${letter.toUpperCase()}`);
+    await sleep(gapMs);
+  }
+}
+
 export async function open(page, url) {
   await page.goto(url);
   await page.waitForFunction(() => document.body.dataset.keyfall === 'running',
