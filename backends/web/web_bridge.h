@@ -7,10 +7,11 @@
 // What the page queues for the message loop, in the order the player did it.
 enum WebEventKind : int {
     webEventNone = 0,
-    webEventKeyDown = 1,    // value: the Windows virtual-key code
-    webEventCharacter = 2,  // value: the character byte
-    webEventCommand = 3,    // value: the menu command
-    webEventInitMenu = 4,   // the menu bar has become active
+    webEventKeyDown = 1,       // value: the Windows virtual-key code
+    webEventCharacter = 2,     // value: the character byte
+    webEventCommand = 3,       // value: the menu command
+    webEventInitMenu = 4,      // the menu bar has become active
+    webEventFilesChanged = 5,  // another tab saved the data folder's files: they are re-read
 };
 
 extern "C" {
@@ -26,6 +27,16 @@ int keyfall_next_event(int* value);
 int keyfall_take_frame();
 // The game's clock in milliseconds: it stands still while the page pauses the game.
 double keyfall_now();
+
+// --- The data folder's lock ----------------------------------------------------------------
+
+// Sleeps until the lock of the data folder, shared by every tab of the page, is held and what
+// the other tabs saved of the folder is in it; waits up to waitMs while another tab holds the
+// lock. The lock's number, or 0 when another tab held it all that time.
+int keyfall_lock_data(const char* folder, unsigned waitMs);
+// Sleeps until the folder's changed files are saved, then lets go of the lock and tells the
+// other tabs.
+void keyfall_unlock_data(int lock);
 
 // --- Window --------------------------------------------------------------------------------
 

@@ -24,6 +24,18 @@ mergeInto(LibraryManager.library, {
   keyfall_take_frame: function() { return keyfallPage.loop.takeFrame() ? 1 : 0; },
   keyfall_now: function() { return keyfallPage.clock.now(); },
 
+  keyfall_lock_data: function(folder, waitMs) {
+    var name = UTF8ToString(folder);
+    return Asyncify.handleSleep(function(wakeUp) {
+      keyfallDataLock.take(name, waitMs >>> 0, wakeUp);
+    });
+  },
+  keyfall_unlock_data: function(lock) {
+    return Asyncify.handleSleep(function(wakeUp) {
+      keyfallDataLock.give(lock, wakeUp);
+    });
+  },
+
   keyfall_window_created__deps: ['$keyfallText'],
   keyfall_window_created: function(title) { keyfallPage.windowCreated(keyfallText(title)); },
   keyfall_window_destroyed: function() { keyfallPage.windowDestroyed(); },

@@ -1,20 +1,21 @@
 // Before main: the working folder that holds the data package's Date/, and the written files
-// of Date/ (the ranking) kept in IndexedDB, so that they survive a reload.
+// of Date/ (the ranking, the history) kept in IndexedDB, so that they survive a reload.
 //
 // The data folder itself stays in memory: only the files the game writes are saved, as a
 // copy in a folder of IndexedDB's own. The game replaces a file by renaming a finished
 // temporary file over it, and adds to one by appending: a rename into Date/, a removal there
-// and the close of a file written there are what get saved.
+// and the close of a file written there are what get saved. Other tabs' copies come back in
+// under the data folder's lock (web_data_lock.js).
 var keyfallFiles = {
   workingFolder: '/keyfall',
   dataFolder: '/keyfall/Date',
   savedFolder: '/keyfall-saved',
-  saving: false,    // a sync to IndexedDB is under way
-  again: false,     // something changed during it: sync once more when it ends
   usable: false,    // IndexedDB answered at the start
   restoring: false, // the saved copies are going back: nothing to save
   pending: new Set(), // names of the data folder's files changed by the message under way
-  saves: 0,         // syncs completed, for the page's tests
+  idle: Promise.resolve(), // the last transfer with IndexedDB: they run one at a time
+  nextSave: null,   // a save queued and not begun: later changes go with it
+  saves: 0,         // saves completed, for the page's tests
 
   refused: function(error) {
     keyfallFiles.usable = false;
@@ -46,6 +47,7 @@ var keyfallFiles = {
   },
 
   // Whatever goes wrong here, the game's own file is in place; only the copy is missed.
+  // Resolves once the copies made are in IndexedDB.
   copyPending: function() {
     var copied = false;
     keyfallFiles.pending.forEach(function(name) {
@@ -65,26 +67,50 @@ var keyfallFiles = {
       }
     });
     keyfallFiles.pending.clear();
-    if (copied) keyfallFiles.sync();
+    return copied ? keyfallFiles.save() : keyfallFiles.idle;
   },
 
-  sync: function() {
-    if (keyfallFiles.saving) {
-      keyfallFiles.again = true;
-      return;
-    }
-    keyfallFiles.saving = true;
-    FS.syncfs(false, function(error) {
-      keyfallFiles.saving = false;
-      if (error) {
-        console.warn('Keyfall: the ranking could not be saved in IndexedDB (' + error + ').');
-      } else {
-        keyfallFiles.saves++;
-      }
-      if (keyfallFiles.again) {
-        keyfallFiles.again = false;
-        keyfallFiles.sync();
-      }
+  // transfer(done) once the transfers queued before it are done: a read of IndexedDB never
+  // meets a write of this tab half-way.
+  queue: function(transfer) {
+    keyfallFiles.idle = keyfallFiles.idle.then(function() {
+      return new Promise(transfer);
+    }).catch(function(error) {
+      console.warn('Keyfall: IndexedDB failed (' + error + ').');
+    });
+    return keyfallFiles.idle;
+  },
+
+  save: function() {
+    if (keyfallFiles.nextSave) return keyfallFiles.nextSave;
+    keyfallFiles.nextSave = keyfallFiles.queue(function(done) {
+      keyfallFiles.nextSave = null;
+      FS.syncfs(false, function(error) {
+        if (error) {
+          console.warn('Keyfall: the ranking could not be saved in IndexedDB (' + error + ').');
+        } else {
+          keyfallFiles.saves++;
+        }
+        done();
+      });
+    });
+    return keyfallFiles.nextSave;
+  },
+
+  // What the other tabs saved replaces this tab's files, once this tab's own changes are
+  // saved. Resolves when it is done, or could not be.
+  load: function() {
+    if (!keyfallFiles.usable) return Promise.resolve();
+    keyfallFiles.copyPending();
+    return keyfallFiles.queue(function(done) {
+      FS.syncfs(true, function(error) {
+        if (error) {
+          console.warn('Keyfall: the saved files could not be read (' + error + ').');
+        } else {
+          keyfallFiles.restore();
+        }
+        done();
+      });
     });
   },
 

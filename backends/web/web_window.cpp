@@ -79,6 +79,8 @@ void deliverEvents() {
             case webEventCharacter: dispatch(msgChar, static_cast<uintptr_t>(value), 0); break;
             case webEventCommand: dispatch(msgCommand, static_cast<uintptr_t>(value), 0); break;
             case webEventInitMenu: dispatch(msgInitMenu, 0, 0); break;
+            // The ranking screen reads its file at each paint.
+            case webEventFilesChanged: invalidateWindow(&backend.window); break;
             default: break;
         }
     }

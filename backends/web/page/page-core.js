@@ -8,7 +8,7 @@
     frameWidth: 640,
     frameHeight: 320,
     // What the player does, as the backend's queue names it (web_bridge.h).
-    events: {keyDown: 1, character: 2, command: 3, initMenu: 4},
+    events: {keyDown: 1, character: 2, command: 3, initMenu: 4, filesChanged: 5},
   };
   window.keyfallPage = page;
 
