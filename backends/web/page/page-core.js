@@ -110,8 +110,10 @@
         return;
       }
       this.wakeUp = wakeUp;
+      // The browser drops a wait's fraction of a millisecond: woken that early, the loop would
+      // find its timer not yet due and sleep again, over and over, until it is.
       if (timeoutMs >= 0 && !clock.paused) {
-        this.timeout = setTimeout(() => this.wake(), timeoutMs);
+        this.timeout = setTimeout(() => this.wake(), Math.ceil(timeoutMs));
       }
       // One request stands until its frame comes, however often the loop wakes meanwhile.
       if (wantFrame && !this.frameRequest) {

@@ -37,7 +37,7 @@
   function ascentOf(height) {
     let ascent = fontAscents.get(height);
     if (ascent === undefined) {
-      measuring.font = fontOf(height);
+      setFont(measuring, height);
       const metrics = measuring.measureText('\u3042');
       ascent = Math.round(metrics.fontBoundingBoxAscent || height * 0.88);
       fontAscents.set(height, ascent);
@@ -52,9 +52,26 @@
     return 'rgb(' + red + ',' + green + ',' + blue + ')';
   }
 
+  // The game measures its texts at every paint, mostly the same ones: each is measured once
+  // (a font change in a context is parsed anew each time it is set, and measuring shapes).
+  const widths = new Map();
+  let faces = 0;  // fonts come in: every context sets its font again
+  function setFont(context, height) {
+    const font = faces + ':' + height;
+    if (context.keyfallFont === font) return;
+    context.font = fontOf(height);
+    context.keyfallFont = font;
+  }
   function widthOf(height, string) {
-    measuring.font = fontOf(height);
-    return Math.round(measuring.measureText(string).width);
+    const key = height + '\0' + string;
+    let width = widths.get(key);
+    if (width === undefined) {
+      setFont(measuring, height);
+      width = Math.round(measuring.measureText(string).width);
+      if (widths.size > 4096) widths.clear();
+      widths.set(key, width);
+    }
+    return width;
   }
 
   // What a drawn text may cover: its cell, and a margin for the smoothing at its edges.
@@ -63,7 +80,7 @@
     a.colour === b.colour && a.height === b.height && a.opaque === b.opaque;
 
   function paintText(context, t) {
-    context.font = fontOf(t.height);
+    setFont(context, t.height);
     if (t.opaque) {
       context.fillStyle = '#fff';
       context.fillRect(t.x, t.y, t.width, t.height);
@@ -77,6 +94,8 @@
     // A face has come in (or failed): the ascents measured so far may be another face's.
     fontsChanged() {
       fontAscents.clear();
+      widths.clear();
+      ++faces;
       bitmaps.lastUploaded = null;  // so that every text is drawn again in the face now in
     },
     width: widthOf,
