@@ -11,6 +11,10 @@ enum MenuCommand : unsigned {
     cmdRanking = KEYFALL_CMD_RANKING,
     cmdGameScreen = KEYFALL_CMD_GAME_SCREEN,
     cmdEasy = KEYFALL_CMD_EASY,
+    cmdReplayLast = KEYFALL_CMD_REPLAY_LAST,
+    cmdReplayBest = KEYFALL_CMD_REPLAY_BEST,
+    cmdRecords = KEYFALL_CMD_RECORDS,
+    cmdPractice = KEYFALL_CMD_PRACTICE,
 };
 
 enum class MenuEntryKind { popupBegin, item, popupEnd };

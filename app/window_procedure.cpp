@@ -2,8 +2,14 @@
 #include <cstdint>
 #include <initializer_list>
 
+#include "app/window_procedure.h"
+
+#include "app/game_tally.h"
+#include "app/journal.h"
 #include "app/menu.h"
+#include "app/practice.h"
 #include "app/repaint.h"
+#include "app/replay.h"
 #include "base/game_state.h"
 #include "base/locked_write.h"
 #include "game/flow.h"
@@ -16,6 +22,8 @@
 
 namespace {
 
+void keepFinishedGame();
+
 void setMenuCheck(WindowHandle window, int flag, unsigned commandId) {
     setMenuItemChecked(window, commandId, flag == 1 ? 1 : 0);
 }
@@ -25,12 +33,14 @@ void createSequence(WindowHandle window) {
     game.memoryDC = createMemoryContext(window);
     loadLayout();
     loadGameOptions();
+    loadHistoryOption();
     setMenuCheck(window, 1, cmdEasy);
     redrawMenuBar(window);
     loadImages();
     game.difficulty = Easy;
     game.font = createGameFont();
     selectFont(game.memoryDC, game.font);
+    gameOverHook = keepFinishedGame;
 }
 
 // Game state: font (the images are released by releaseImages), the kept writes.
@@ -56,13 +66,20 @@ void checkDifficulty(WindowHandle window, unsigned checkedCommand, int difficult
     selectDifficulty(difficulty);
 }
 
-// Game state: rankingShown; reads playing.
+// Game state: rankingShown, recordsShown, practice; reads playing.
 void menuCommand(WindowHandle window, unsigned command) {
     // The menu greys the difficulties during a game and on the ranking screen, but one opened
     // before (during the countdown) still sends them: the rule is kept here, not by the menu.
-    const bool difficultyFixed = game.playing == 1 || game.rankingShown == 1;
+    const bool difficultyFixed =
+        game.playing == 1 || game.rankingShown == 1 || game.recordsShown == 1;
     switch (command) {
-        case cmdStart: startCountdown(); break;
+        case cmdStart:
+            game.practice = 0;
+            startCountdown();
+            break;
+        case cmdPractice:
+            if (game.playing != 1) startPractice();
+            break;
         case cmdExit: postCloseMessage(window); break;
         case cmdEasy:
             if (!difficultyFixed) checkDifficulty(window, cmdEasy, Easy);
@@ -74,14 +91,23 @@ void menuCommand(WindowHandle window, unsigned command) {
             if (!difficultyFixed) checkDifficulty(window, cmdHard, Hard);
             break;
         case cmdRanking:
+            game.recordsShown = 0;
             game.rankingShown = 1;
             fillWindowWhite(window);
             invalidateWindow(window);
             break;
         case cmdGameScreen:
             game.rankingShown = 0;
+            game.recordsShown = 0;
             invalidateWindow(window);
             break;
+        case cmdRecords:
+            game.rankingShown = 0;
+            game.recordsShown = 1;
+            invalidateWindow(window);
+            break;
+        case cmdReplayLast: replayLastGame(window); break;
+        case cmdReplayBest: replayBestGame(window); break;
         default: break;
     }
 }
@@ -96,24 +122,49 @@ void timerTick(WindowHandle window, unsigned timer) {
     }
 }
 
-// Game state: reads rankingShown, playing.
+// Game state: reads rankingShown, recordsShown, playing, countdownState.
 void greyMenuItems(WindowHandle window) {
-    int enabled = (game.rankingShown == 1 || game.playing == 1) ? 0 : 1;
-    for (unsigned command : {cmdStart, cmdEasy, cmdNormal, cmdHard}) {
+    int enabled = (game.rankingShown == 1 || game.recordsShown == 1 || game.playing == 1) ? 0 : 1;
+    for (unsigned command : {cmdStart, cmdPractice, cmdEasy, cmdNormal, cmdHard}) {
         setMenuItemEnabled(window, command, enabled);
+    }
+    // A replay would take the place of a countdown or a game, and cannot start in one.
+    const int replayable = (game.playing == 1 || game.countdownState == 0) ? 0 : 1;
+    for (unsigned command : {cmdReplayLast, cmdReplayBest}) {
+        setMenuItemEnabled(window, command, replayable);
     }
     redrawMenuBar(window);
 }
 
+// Game state: everything a paint reads and writes. During a replay what the paint would
+// change in the game state is undone: the journal says what the paints of the game did.
+void paint(WindowHandle window) {
+    const PaintWrites before = paintWrites();
+    paintScreen(window);
+    if (replayRunning()) {
+        restorePaintWrites(before);
+    } else {
+        journalPaint(before);
+    }
+}
+
+// The end of every game: into the history, or the end of the replay that played it.
+void keepFinishedGame() {
+    if (replayRunning()) {
+        replayGameOver();
+    } else {
+        journalGameOver();
+    }
+}
+
 }  // namespace
 
-// Game state: mainWindow on every message, the rest through the operations it calls.
-intptr_t windowProcedure(WindowHandle window, uint32_t message, uintptr_t wParam, intptr_t lParam) {
-    game.mainWindow = window;
+intptr_t handleGameMessage(WindowHandle window, uint32_t message, uintptr_t wParam,
+                           intptr_t lParam) {
     switch (message) {
         case msgCreate: createSequence(window); return 0;
         case msgDestroy: postQuitMessage(0); return 0;
-        case msgPaint: paintScreen(window); return 0;
+        case msgPaint: paint(window); return 0;
         case msgClose: closeSequence(window); return 0;
         case msgKeyDown: {
             unsigned key = static_cast<unsigned>(wParam & 0xFFFF);
@@ -126,4 +177,17 @@ intptr_t windowProcedure(WindowHandle window, uint32_t message, uintptr_t wParam
         case msgInitMenu: greyMenuItems(window); return 0;
         default: return defaultWindowProcedure(window, message, wParam, lParam);
     }
+}
+
+// Game state: mainWindow on every message, the rest through the operations it calls.
+intptr_t windowProcedure(WindowHandle window, uint32_t message, uintptr_t wParam, intptr_t lParam) {
+    game.mainWindow = window;
+    if (replayTakesMessage(window, message, wParam)) return 0;
+    uint32_t elapsedMs = 0;
+    const bool kept = journalBefore(message, wParam, elapsedMs);
+    if (kept) tallyBefore(message, wParam, elapsedMs);
+    const intptr_t result = handleGameMessage(window, message, wParam, lParam);
+    if (kept) tallyAfter();
+    journalAfter(kept);
+    return result;
 }

@@ -6,10 +6,12 @@
 
 #include "base/crt_random.h"
 #include "base/data_path.h"
+#include "base/game_clock.h"
 #include "base/game_state.h"
 #include "base/locked_write.h"
 #include "base/texts.h"
 #include "game/any_romaji.h"
+#include "game/practice_words.h"
 #include "platform/platform.h"
 #include "ranking/ranking_file.h"
 #include "words/words_file.h"
@@ -74,7 +76,7 @@ void beginGame() {
     game.countdownState = 2;
     setTimer(game.mainWindow, gaugeTimer, 100);
     setTimer(game.mainWindow, repaintTimer, 4);
-    crtSrand(static_cast<unsigned>(calendarTimeSeconds()));
+    crtSrand(static_cast<unsigned>(gameCalendarSeconds()));
     // The game counts as running only once it has words: should an error box stay open for
     // two minutes, the gauge ticks inside it must not end a game that never began.
     if (!indexWordSections()) {
@@ -128,7 +130,7 @@ void nextWord() {
     game.cursor = 0;
     game.romajiLength = 0;
     // The list is opened and closed again for every word.
-    bool picked = openWordsFile() && pickWord();
+    bool picked = openWordsFile() && (game.practice == 1 ? pickPracticeWord() : pickWord());
     closeWordsFile();
     game.scrollDisplay = 0;
     game.scrollRomaji = 0;
@@ -173,12 +175,14 @@ void awardItem() {
 // effects and the combo label carry over to the next game.
 void gameOver() {
     stopAllSound();
-    // The table is written before the player sees the result.
-    insertRanking(game.score);
+    if (gameOverHook) gameOverHook();
+    // The table is written before the player sees the result; a replayed game enters none.
+    if (game.unranked != 1 && game.practice != 1) insertRanking(game.score);
     // Cleared before the box: its nested loop keeps delivering gauge ticks.
     game.playing = 0;
     if (game.combo > game.maxCombo) game.maxCombo = game.combo;
-    std::snprintf(game.resultText, sizeof game.resultText, textResultFormat, game.score,
+    std::snprintf(game.resultText, sizeof game.resultText,
+                  game.practice == 1 ? textPracticeResultFormat : textResultFormat, game.score,
                   game.maxCombo);
     showMessageBox(game.mainWindow, game.resultText, textScoreCaption);
     // A score that could not be saved is told of after the result, never before it.
@@ -188,6 +192,7 @@ void gameOver() {
     game.hits = 0;
     game.score = 0;
     game.round = 0;
+    game.practice = 0;
     game.countdownState = 1;
     game.countdownValue = 3;
     game.timeGauge = fullGauge;
