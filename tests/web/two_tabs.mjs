@@ -1,6 +1,7 @@
 // Two tabs of the page in one browser, each in a window of its own and in view, end their
 // games at the same moment, 20 times, on a clock a hundred times as fast: after each round
-// both tabs hold the table of every score so far (the best five), none lost to the other tab.
+// both tabs hold the table of every score so far (the best five) and a history record of every
+// game, none lost to the other tab.
 // Then a tab on the ranking screen shows a score the other tab has just entered, unreloaded.
 //
 // node two_tabs.mjs --site TEST_SITE --chromium PATH
@@ -37,6 +38,18 @@ function easyTable() {
   return easy ? [...easy[1].matchAll(/^[1-5]=(\d*)/gm)].map((m) => Number(m[1])) : [];
 }
 
+// The scores of the games in the tab's copy of the history file, highest first (run in the
+// page).
+function keptScores() {
+  let text = '';
+  try {
+    text = new TextDecoder().decode(Module.FS.readFile('/keyfall/Date/History.txt'));
+  } catch (error) {
+    return [];
+  }
+  return [...text.matchAll(/^score (-?\d+)$/gm)].map((m) => Number(m[1])).sort((a, b) => b - a);
+}
+
 // A game of count letters: at once, one combo; or, broken, one letter and the rest after a
 // pause. The same words either way, so both tabs' gauges run out together. Its score.
 async function play(page, count, broken) {
@@ -71,7 +84,10 @@ try {
   for (const page of pages) {
     await fastClock(page, rate, {unclamped: true});
     await open(page, url);
-    await page.evaluate(`window.easyTable = ${easyTable}`);
+    await page.evaluate(`window.easyTable = ${easyTable}; window.keptScores = ${keptScores}`);
+    await page.evaluate(() => {
+      window.holding = () => JSON.stringify({table: easyTable(), history: keptScores()});
+    });
   }
   const scores = [];
   let kept = true;
@@ -82,21 +98,22 @@ try {
     await Promise.all(pages.map((page) => command(page, start)));
     const [first, second] = await Promise.all(pages.map((page, i) => play(page, count, i === 1)));
     scores.push(first, second);
+    const all = [...scores].sort((a, b) => b - a);
     // Empty places read as 0.
-    const best = [...scores, 0, 0, 0, 0, 0].sort((a, b) => b - a).slice(0, 5);
-    const holds = (page) => waitFor(page, (b) => JSON.stringify(window.easyTable()) === b,
-                                    JSON.stringify(best), 10000);
+    const best = [...all, 0, 0, 0, 0, 0].slice(0, 5);
+    const expected = JSON.stringify({table: best, history: all});
     try {
-      await Promise.all(pages.map(holds));
+      await Promise.all(pages.map((page) => waitFor(page, (e) => window.holding() === e,
+                                                    expected, 10000)));
     } catch (error) {
-      const held = await Promise.all(pages.map((page) => page.evaluate(easyTable)));
-      check(false, `round ${round + 1}: both tabs hold ${best} (${JSON.stringify(held)})`);
+      const held = await Promise.all(pages.map((page) => page.evaluate(() => window.holding())));
+      check(false, `round ${round + 1}: both tabs hold ${expected} (${held.join(', ')})`);
       kept = false;
     }
   }
   const busy = await Promise.all(pages.map((page) => page.evaluate(() => Module.keyfallDataLock.busy)));
-  check(kept, `${rounds} rounds of games ending together lose no score (${scores.length} ` +
-              `scores; a tab found the lock held ${busy[0] + busy[1]} times and waited)`);
+  check(kept, `${rounds} rounds of games ending together lose no score and no record ` +
+              `(${scores.length} scores; a tab found the lock held ${busy[0] + busy[1]} times and waited)`);
 
   await command(pages[1], rankingScreen);
   await command(pages[0], start);
