@@ -15,8 +15,10 @@ var keyfallDataLock = {
   // done(number) once held and read, done(0) when another tab held it for waitMs.
   take: function(folder, waitMs, done) {
     var number = keyfallDataLock.next++;
+    var entry = {folder: folder, letGo: null, released: Promise.resolve()};
     var granted = function(letGo) {
-      keyfallDataLock.held.set(number, {folder: folder, letGo: letGo});
+      entry.letGo = letGo;
+      keyfallDataLock.held.set(number, entry);
       keyfallFiles.load().then(function() { done(number); });
     };
     if (!navigator.locks) {
@@ -38,7 +40,8 @@ var keyfallDataLock = {
       options.signal = abort.signal;
       timer = setTimeout(function() { abort.abort(); }, waitMs);
     }
-    navigator.locks.request(keyfallDataLock.lockName(folder), options, function(lock) {
+    var name = keyfallDataLock.lockName(folder);
+    var request = navigator.locks.request(name, options, function(lock) {
       clearTimeout(timer);
       if (!lock) {
         keyfallDataLock.busy++;
@@ -47,7 +50,11 @@ var keyfallDataLock = {
       }
       // Held until the game lets go: the promise the lock waits for.
       return new Promise(granted);
-    }).catch(function(error) {
+    });
+    // Settled once the lock is let go: the game, quick to take it again, must not find its own
+    // lock still held.
+    entry.released = request.then(function() {}, function() {});
+    request.catch(function(error) {
       // Aborted while waiting: another tab held it all the time.
       clearTimeout(timer);
       if (error.name !== 'AbortError') console.warn('Keyfall: no lock (' + error + ').');
@@ -62,12 +69,12 @@ var keyfallDataLock = {
     keyfallDataLock.held.delete(number);
     var changed = keyfallFiles.pending.size > 0;
     keyfallFiles.copyPending().then(function() {
-      if (lock) {
-        lock.letGo();
+      if (!lock) return undefined;
+      lock.letGo();
+      return lock.released.then(function() {
         if (changed && keyfallDataLock.channel) keyfallDataLock.channel.postMessage(lock.folder);
-      }
-      done();
-    });
+      });
+    }).then(done);
   },
 
   // Another tab saved the folder: its files are read under the lock, once however many tabs

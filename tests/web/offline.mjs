@@ -61,6 +61,9 @@ async function offlineGame(browser, page, session, server, url) {
   await page.keyboard.press('Enter');
   await waitFor(page, () => keyfallPage.boxes.count() === 0);
   await waitFor(page, () => Module.keyfallFiles.saves > 0);
+  // The history and the ranking are written one after the other, each under the lock.
+  const busy = await page.evaluate(() => Module.keyfallDataLock.busy);
+  check(busy === 0, `a lone tab never finds the data lock held by itself (${busy} times)`);
 
   await page.reload();
   await page.waitForFunction(() => document.body.dataset.keyfall === 'running', {timeout: 30000});

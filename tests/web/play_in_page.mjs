@@ -14,7 +14,7 @@ import os from 'node:os';
 import path from 'node:path';
 
 import {altKey, darkPixels, differentPixels, launch, open, options, pixels, recordConsole,
-        serve, sleep, waitFor} from './page_driver.mjs';
+        screenTexts, serve, sleep, waitFor} from './page_driver.mjs';
 
 const keyGap = 150;
 // n e k o, then "ne" and the Bomb, a miss (x) inside a word, and one more word.
@@ -223,7 +223,11 @@ async function playAndReload(browser, url, out, expected) {
   await page.waitForFunction(() => document.body.dataset.keyfall === 'running');
   await altKey(page, 'KeyS');
   await page.keyboard.press('KeyR');
-  await waitFor(page, (s) => keyfallPage.screen.texts.some((t) => t.text === s), `1.${score}`);
+  await waitFor(page, (s) => keyfallPage.screen.texts.some((t) => t.text === s), `1.${score}`)
+    .catch(async (error) => {
+      console.log(`shown: ${JSON.stringify(await screenTexts(page))}`);
+      throw error;
+    });
   check(true, `after a reload the ranking screen shows the score ${score} at rank 1`);
   await page.screenshot({path: path.join(out, 'ranking.png')});
 
