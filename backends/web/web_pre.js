@@ -16,6 +16,7 @@ var keyfallFiles = {
   idle: Promise.resolve(), // the last transfer with IndexedDB: they run one at a time
   nextSave: null,   // a save queued and not begun: later changes go with it
   saves: 0,         // saves completed, for the page's tests
+  inPlace: new Map(), // name -> time of the saved copy that the data folder's file equals
 
   refused: function(error) {
     keyfallFiles.usable = false;
@@ -23,15 +24,21 @@ var keyfallFiles = {
                  '); the ranking lasts this session only.');
   },
 
-  // The saved copies go back into the data folder before the game reads anything.
+  // The saved copies go back into the data folder before the game reads anything. A copy
+  // unchanged since it was last in place is left: the history grows to megabytes, and comes
+  // back at every game over.
   restore: function() {
     if (!keyfallFiles.usable) return;
     keyfallFiles.restoring = true;
     FS.readdir(keyfallFiles.savedFolder).forEach(function(name) {
       if (name === '.' || name === '..') return;
       var from = keyfallFiles.savedFolder + '/' + name;
-      if (!FS.isFile(FS.stat(from).mode)) return;
+      var stat = FS.stat(from);
+      if (!FS.isFile(stat.mode)) return;
+      var time = stat.mtime.getTime();
+      if (keyfallFiles.inPlace.get(name) === time) return;
       FS.writeFile(keyfallFiles.dataFolder + '/' + name, FS.readFile(from));
+      keyfallFiles.inPlace.set(name, time);
     });
     keyfallFiles.restoring = false;
   },
@@ -55,8 +62,10 @@ var keyfallFiles = {
       var saved = keyfallFiles.savedFolder + '/' + name;
       try {
         var node = FS.analyzePath(path);
+        keyfallFiles.inPlace.delete(name);
         if (node.exists && FS.isFile(node.object.mode)) {
           FS.writeFile(saved, FS.readFile(path));
+          keyfallFiles.inPlace.set(name, FS.stat(saved).mtime.getTime());
           copied = true;
         } else if (FS.analyzePath(saved).exists) {
           FS.unlink(saved);
