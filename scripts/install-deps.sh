@@ -22,7 +22,7 @@ if [[ "${1:-}" == "--windows" ]]; then
     icoutils python3 fonts-ipafont-gothic nsis)
 fi
 if [[ "${1:-}" == "--web" ]]; then
-  packages=(emscripten chromium fonts-ipafont-gothic python3)
+  packages=(emscripten chromium fonts-ipafont-gothic python3 fonttools woff2 opus-tools imagemagick)
   # A machine whose Node.js came from elsewhere has its npm; Debian's comes on its own.
   command -v npm >/dev/null 2>&1 || packages+=(npm)
 fi
