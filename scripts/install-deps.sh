@@ -34,6 +34,7 @@ windows_packages=(
 web_packages=(
   emscripten chromium
   fonts-ipafont-gothic python3
+  fonttools woff2 opus-tools imagemagick
 )
 
 # Without a list, what building and testing need.

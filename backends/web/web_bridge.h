@@ -7,10 +7,11 @@
 // What the page queues for the message loop, in the order the player did it.
 enum WebEventKind : int {
     webEventNone = 0,
-    webEventKeyDown = 1,    // value: the Windows virtual-key code
-    webEventCharacter = 2,  // value: the character byte
-    webEventCommand = 3,    // value: the menu command
-    webEventInitMenu = 4,   // the menu bar has become active
+    webEventKeyDown = 1,       // value: the Windows virtual-key code
+    webEventCharacter = 2,     // value: the character byte
+    webEventCommand = 3,       // value: the menu command
+    webEventInitMenu = 4,      // the menu bar has become active
+    webEventFilesChanged = 5,  // another tab saved the data folder's files: they are re-read
 };
 
 extern "C" {
@@ -24,6 +25,18 @@ void keyfall_wait(double timeoutMs, int wantFrame);
 int keyfall_next_event(int* value);
 // 1 once after each animation frame that a wait asked for, else 0.
 int keyfall_take_frame();
+// The game's clock in milliseconds: it stands still while the page pauses the game.
+double keyfall_now();
+
+// --- The data folder's lock ----------------------------------------------------------------
+
+// Sleeps until the lock of the data folder, shared by every tab of the page, is held and what
+// the other tabs saved of the folder is in it; waits up to waitMs while another tab holds the
+// lock. The lock's number, or 0 when another tab held it all that time.
+int keyfall_lock_data(const char* folder, unsigned waitMs);
+// Sleeps until the folder's changed files are saved, then lets go of the lock and tells the
+// other tabs.
+void keyfall_unlock_data(int lock);
 
 // --- Window --------------------------------------------------------------------------------
 
@@ -50,8 +63,11 @@ void keyfall_box_close(int box);
 
 // A canvas of width x height for a frame bitmap; its number, or 0 when none can be made.
 int keyfall_bitmap_create(int width, int height);
-// Puts width x height RGBA pixels, top row first, on the bitmap's canvas.
-void keyfall_bitmap_upload(int bitmap, const uint8_t* rgba, int width, int height);
+// Gives the bitmap's canvas width x height RGBA pixels, top row first. Only the changed
+// rectangle differs from the pixels of the last upload (of any bitmap); the page keeps reading
+// rgba until the bitmap is presented or deleted, so it stays as it is until then.
+void keyfall_bitmap_upload(int bitmap, const uint8_t* rgba, int width, int height, int changedX,
+                           int changedY, int changedWidth, int changedHeight);
 void keyfall_bitmap_delete(int bitmap);
 int keyfall_text_width(int fontHeight, const char* text);
 // colour is 0x00BBGGRR; opaque fills the text's cell white first.

@@ -1,5 +1,7 @@
 // The memory context of the web backend: frame bitmaps as canvases of the page, fonts and
 // text drawn there with the page's web font, and the copy to the window's canvas.
+#include <algorithm>
+#include <cstring>
 #include <memory>
 #include <vector>
 
@@ -15,18 +17,36 @@ constexpr int defaultFontHeight = 16;
 struct Drawing {
     NativeDC paintDC;
     std::unique_ptr<NativeDC> memoryDC;
-    std::vector<uint8_t> rgba;  // the pixels on their way to a canvas, kept for the next frame
+    // The last frame: its pixels as the page reads them, and its rows as the game gave them,
+    // so that the next frame sends only what changed.
+    std::vector<uint8_t> rgba;
+    std::vector<uint8_t> bits;
+    int width = 0;
+    int height = 0;
 };
 
 Drawing drawing;
 
-// 24-bit rows, bottom row first, each padded to 4 bytes, become RGBA rows, top row first.
-void convertRows(const uint8_t* bits, int width, int height, uint8_t* rgba) {
-    const size_t stride = (static_cast<size_t>(width) * 3 + 3) & ~size_t{3};
-    for (int row = 0; row < height; ++row) {
-        const uint8_t* source = bits + stride * static_cast<size_t>(height - 1 - row);
-        uint8_t* target = rgba + static_cast<size_t>(row) * static_cast<size_t>(width) * 4;
-        for (int column = 0; column < width; ++column) {
+struct Changed {
+    int x = 0;
+    int y = 0;
+    int width = 0;
+    int height = 0;
+};
+
+size_t strideOf(int width) { return (static_cast<size_t>(width) * 3 + 3) & ~size_t{3}; }
+
+// 24-bit rows, bottom row first, each padded to 4 bytes, become RGBA rows, top row first: the
+// columns [left, right) of the rows [top, bottom).
+void convertRows(const uint8_t* bits, int width, int height, Changed area, uint8_t* rgba) {
+    const size_t stride = strideOf(width);
+    for (int row = area.y; row < area.y + area.height; ++row) {
+        const uint8_t* source =
+            bits + stride * static_cast<size_t>(height - 1 - row) + static_cast<size_t>(area.x) * 3;
+        uint8_t* target = rgba + (static_cast<size_t>(row) * static_cast<size_t>(width) +
+                                  static_cast<size_t>(area.x)) *
+                                     4;
+        for (int column = 0; column < area.width; ++column) {
             target[0] = source[2];
             target[1] = source[1];
             target[2] = source[0];
@@ -35,6 +55,34 @@ void convertRows(const uint8_t* bits, int width, int height, uint8_t* rgba) {
             target += 4;
         }
     }
+}
+
+// The rectangle (top row first) where the rows differ from the last frame's; all of it when
+// the size changed.
+Changed changedArea(const uint8_t* bits, int width, int height) {
+    const size_t stride = strideOf(width);
+    if (width != drawing.width || height != drawing.height ||
+        drawing.bits.size() != stride * static_cast<size_t>(height)) {
+        return {0, 0, width, height};
+    }
+    int top = height, bottom = 0, left = width, right = 0;
+    const size_t rowBytes = static_cast<size_t>(width) * 3;
+    for (int row = 0; row < height; ++row) {
+        const size_t offset = stride * static_cast<size_t>(height - 1 - row);
+        const uint8_t* now = bits + offset;
+        const uint8_t* before = drawing.bits.data() + offset;
+        if (std::memcmp(now, before, rowBytes) == 0) continue;
+        size_t first = 0;
+        while (now[first] == before[first]) ++first;
+        size_t last = rowBytes - 1;
+        while (now[last] == before[last]) --last;
+        top = std::min(top, row);
+        bottom = row + 1;
+        left = std::min(left, static_cast<int>(first / 3));
+        right = std::max(right, static_cast<int>(last / 3) + 1);
+    }
+    if (bottom == 0) return {};
+    return {left, top, right - left, bottom - top};
 }
 
 int fontHeight(const NativeDC* dc) { return dc && dc->font ? dc->font->height : defaultFontHeight; }
@@ -59,9 +107,16 @@ BitmapHandle createFrameBitmap(DeviceContext, int width, int height, const uint8
     }
     int canvas = keyfall_bitmap_create(width, height);
     if (canvas == 0) return nullptr;
+    const Changed changed = changedArea(bits, width, height);
+    const size_t stride = strideOf(width);
     drawing.rgba.resize(static_cast<size_t>(width) * static_cast<size_t>(height) * 4);
-    convertRows(bits, width, height, drawing.rgba.data());
-    keyfall_bitmap_upload(canvas, drawing.rgba.data(), width, height);
+    drawing.bits.resize(stride * static_cast<size_t>(height));
+    convertRows(bits, width, height, changed, drawing.rgba.data());
+    std::memcpy(drawing.bits.data(), bits, drawing.bits.size());
+    drawing.width = width;
+    drawing.height = height;
+    keyfall_bitmap_upload(canvas, drawing.rgba.data(), width, height, changed.x, changed.y,
+                          changed.width, changed.height);
     auto* bitmap = new NativeBitmap;
     bitmap->canvas = canvas;
     bitmap->width = width;

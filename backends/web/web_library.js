@@ -22,6 +22,19 @@ mergeInto(LibraryManager.library, {
     return event.kind;
   },
   keyfall_take_frame: function() { return keyfallPage.loop.takeFrame() ? 1 : 0; },
+  keyfall_now: function() { return keyfallPage.clock.now(); },
+
+  keyfall_lock_data: function(folder, waitMs) {
+    var name = UTF8ToString(folder);
+    return Asyncify.handleSleep(function(wakeUp) {
+      keyfallDataLock.take(name, waitMs >>> 0, wakeUp);
+    });
+  },
+  keyfall_unlock_data: function(lock) {
+    return Asyncify.handleSleep(function(wakeUp) {
+      keyfallDataLock.give(lock, wakeUp);
+    });
+  },
 
   keyfall_window_created__deps: ['$keyfallText'],
   keyfall_window_created: function(title) { keyfallPage.windowCreated(keyfallText(title)); },
@@ -52,9 +65,12 @@ mergeInto(LibraryManager.library, {
   keyfall_bitmap_create: function(width, height) {
     return keyfallPage.bitmaps.create(width, height);
   },
-  keyfall_bitmap_upload: function(bitmap, rgba, width, height) {
-    keyfallPage.bitmaps.upload(bitmap, HEAPU8.subarray(rgba, rgba + width * height * 4),
-                               width, height);
+  keyfall_bitmap_upload: function(bitmap, rgba, width, height, changedX, changedY,
+                                  changedWidth, changedHeight) {
+    // Read when the page needs them: memory growth replaces HEAPU8 in the meantime.
+    var pixels = function() { return HEAPU8.subarray(rgba, rgba + width * height * 4); };
+    keyfallPage.bitmaps.upload(bitmap, pixels, width, height,
+                               {x: changedX, y: changedY, width: changedWidth, height: changedHeight});
   },
   keyfall_bitmap_delete: function(bitmap) { keyfallPage.bitmaps.remove(bitmap); },
   keyfall_text_width__deps: ['$keyfallText'],
@@ -74,6 +90,11 @@ mergeInto(LibraryManager.library, {
   keyfall_sound_play__deps: ['$FS'],
   keyfall_sound_play: function(path) {
     var name = UTF8ToString(path);
+    // The site's music is converted at build time and fetched apart from the data package.
+    if (keyfallPage.sound.converted(name)) {
+      keyfallPage.sound.play(name, null);
+      return;
+    }
     var bytes = null;
     try {
       if (FS.isFile(FS.stat(name).mode)) bytes = FS.readFile(name);

@@ -1,17 +1,22 @@
 // Before main: the working folder that holds the data package's Date/, and the written files
-// of Date/ (the ranking) kept in IndexedDB, so that they survive a reload.
+// of Date/ (the ranking, the history) kept in IndexedDB, so that they survive a reload.
 //
 // The data folder itself stays in memory: only the files the game writes are saved, as a
-// copy in a folder of IndexedDB's own. The game writes a file by renaming a finished
-// temporary file over it, so a rename into Date/ (or a removal there) is what gets saved.
+// copy in a folder of IndexedDB's own. The game replaces a file by renaming a finished
+// temporary file over it, and adds to one by appending: a rename into Date/, a removal there
+// and the close of a file written there are what get saved. Other tabs' copies come back in
+// under the data folder's lock (web_data_lock.js).
 var keyfallFiles = {
   workingFolder: '/keyfall',
   dataFolder: '/keyfall/Date',
   savedFolder: '/keyfall-saved',
-  saving: false,    // a sync to IndexedDB is under way
-  again: false,     // something changed during it: sync once more when it ends
   usable: false,    // IndexedDB answered at the start
-  saves: 0,         // syncs completed, for the page's tests
+  restoring: false, // the saved copies are going back: nothing to save
+  pending: new Set(), // names of the data folder's files changed by the message under way
+  idle: Promise.resolve(), // the last transfer with IndexedDB: they run one at a time
+  nextSave: null,   // a save queued and not begun: later changes go with it
+  saves: 0,         // saves completed, for the page's tests
+  inPlace: new Map(), // name -> time of the saved copy that the data folder's file equals
 
   refused: function(error) {
     keyfallFiles.usable = false;
@@ -19,63 +24,114 @@ var keyfallFiles = {
                  '); the ranking lasts this session only.');
   },
 
-  // The saved copies go back into the data folder before the game reads anything.
+  // The saved copies go back into the data folder before the game reads anything. A copy
+  // unchanged since it was last in place is left: the history grows to megabytes, and comes
+  // back at every game over.
   restore: function() {
     if (!keyfallFiles.usable) return;
+    keyfallFiles.restoring = true;
     FS.readdir(keyfallFiles.savedFolder).forEach(function(name) {
       if (name === '.' || name === '..') return;
       var from = keyfallFiles.savedFolder + '/' + name;
-      if (!FS.isFile(FS.stat(from).mode)) return;
+      var stat = FS.stat(from);
+      if (!FS.isFile(stat.mode)) return;
+      var time = stat.mtime.getTime();
+      if (keyfallFiles.inPlace.get(name) === time) return;
       FS.writeFile(keyfallFiles.dataFolder + '/' + name, FS.readFile(from));
+      keyfallFiles.inPlace.set(name, time);
     });
+    keyfallFiles.restoring = false;
   },
 
-  // A file of the data folder was replaced or removed: its saved copy follows. Whatever
-  // goes wrong here, the game's own file is in place; only the copy is missed.
+  // A file of the data folder was written, replaced or removed: its saved copy follows, once
+  // the game's message is done with it (a temporary file is renamed by then, not saved).
   changed: function(path) {
-    if (!keyfallFiles.usable) return;
+    if (!keyfallFiles.usable || keyfallFiles.restoring) return;
     var slash = path.lastIndexOf('/');
     if (slash < 0 || path.slice(0, slash) !== keyfallFiles.dataFolder) return;
-    var name = path.slice(slash + 1);
-    var saved = keyfallFiles.savedFolder + '/' + name;
-    try {
-      var node = FS.analyzePath(path);
-      if (node.exists && FS.isFile(node.object.mode)) {
-        FS.writeFile(saved, FS.readFile(path));
-      } else if (FS.analyzePath(saved).exists) {
-        FS.unlink(saved);
-      } else {
-        return;
-      }
-    } catch (error) {
-      console.warn('Keyfall: ' + name + ' could not be saved (' + error + ').');
-      return;
-    }
-    keyfallFiles.sync();
+    if (keyfallFiles.pending.size === 0) queueMicrotask(keyfallFiles.copyPending);
+    keyfallFiles.pending.add(path.slice(slash + 1));
   },
 
-  sync: function() {
-    if (keyfallFiles.saving) {
-      keyfallFiles.again = true;
-      return;
-    }
-    keyfallFiles.saving = true;
-    FS.syncfs(false, function(error) {
-      keyfallFiles.saving = false;
-      if (error) {
-        console.warn('Keyfall: the ranking could not be saved in IndexedDB (' + error + ').');
-      } else {
-        keyfallFiles.saves++;
+  // Whatever goes wrong here, the game's own file is in place; only the copy is missed.
+  // Resolves once the copies made are in IndexedDB.
+  copyPending: function() {
+    var copied = false;
+    keyfallFiles.pending.forEach(function(name) {
+      var path = keyfallFiles.dataFolder + '/' + name;
+      var saved = keyfallFiles.savedFolder + '/' + name;
+      try {
+        var node = FS.analyzePath(path);
+        keyfallFiles.inPlace.delete(name);
+        if (node.exists && FS.isFile(node.object.mode)) {
+          FS.writeFile(saved, FS.readFile(path));
+          keyfallFiles.inPlace.set(name, FS.stat(saved).mtime.getTime());
+          copied = true;
+        } else if (FS.analyzePath(saved).exists) {
+          FS.unlink(saved);
+          copied = true;
+        }
+      } catch (error) {
+        console.warn('Keyfall: ' + name + ' could not be saved (' + error + ').');
       }
-      if (keyfallFiles.again) {
-        keyfallFiles.again = false;
-        keyfallFiles.sync();
-      }
+    });
+    keyfallFiles.pending.clear();
+    return copied ? keyfallFiles.save() : keyfallFiles.idle;
+  },
+
+  // transfer(done) once the transfers queued before it are done: a read of IndexedDB never
+  // meets a write of this tab half-way.
+  queue: function(transfer) {
+    keyfallFiles.idle = keyfallFiles.idle.then(function() {
+      return new Promise(transfer);
+    }).catch(function(error) {
+      console.warn('Keyfall: IndexedDB failed (' + error + ').');
+    });
+    return keyfallFiles.idle;
+  },
+
+  save: function() {
+    if (keyfallFiles.nextSave) return keyfallFiles.nextSave;
+    keyfallFiles.nextSave = keyfallFiles.queue(function(done) {
+      keyfallFiles.nextSave = null;
+      FS.syncfs(false, function(error) {
+        if (error) {
+          console.warn('Keyfall: the ranking could not be saved in IndexedDB (' + error + ').');
+        } else {
+          keyfallFiles.saves++;
+        }
+        done();
+      });
+    });
+    return keyfallFiles.nextSave;
+  },
+
+  // What the other tabs saved replaces this tab's files, once this tab's own changes are
+  // saved. Resolves when it is done, or could not be.
+  load: function() {
+    if (!keyfallFiles.usable) return Promise.resolve();
+    keyfallFiles.copyPending();
+    return keyfallFiles.queue(function(done) {
+      FS.syncfs(true, function(error) {
+        if (error) {
+          console.warn('Keyfall: the saved files could not be read (' + error + ').');
+        } else {
+          keyfallFiles.restore();
+        }
+        done();
+      });
     });
   },
 
-  // Every rename and removal passes here; the ones in the data folder are saved.
+  // Every rename, removal and close passes here; the ones in the data folder are saved.
   watch: function() {
+    var close = FS.close;
+    FS.close = function(stream) {
+      // O_ACCMODE of the flags: not O_RDONLY (the stream's own isWrite is not a getter here).
+      var written = (stream.flags & 3) !== 0 && stream.path ? PATH_FS.resolve(stream.path) : null;
+      close(stream);
+      if (written) keyfallFiles.changed(written);
+    };
     var rename = FS.rename;
     FS.rename = function(from, to) {
       rename(from, to);
@@ -109,8 +165,11 @@ var keyfallFiles = {
       }
       removeRunDependency('keyfall-saved');
     });
-    addOnPreMain(keyfallFiles.restore);
-    keyfallFiles.watch();
+    // Watched only from then on: the data package's own files are written before it.
+    addOnPreMain(function() {
+      keyfallFiles.restore();
+      keyfallFiles.watch();
+    });
   },
 };
 

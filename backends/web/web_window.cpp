@@ -32,6 +32,7 @@ struct Timer {
 };
 
 constexpr unsigned noTimer = ~0u;
+constexpr unsigned shortestTimerMs = 10;
 
 struct Backend {
     NativeWindow window;
@@ -78,6 +79,8 @@ void deliverEvents() {
             case webEventCharacter: dispatch(msgChar, static_cast<uintptr_t>(value), 0); break;
             case webEventCommand: dispatch(msgCommand, static_cast<uintptr_t>(value), 0); break;
             case webEventInitMenu: dispatch(msgInitMenu, 0, 0); break;
+            // The ranking screen reads its file at each paint.
+            case webEventFilesChanged: invalidateWindow(&backend.window); break;
             default: break;
         }
     }
@@ -108,11 +111,11 @@ bool dueTimer(double now, unsigned& id) {
 // Each timer due ticks once. Like WM_TIMER, a late timer does not catch up with the ticks
 // it missed: its next one is due after now, so it cannot tick twice in one turn.
 void deliverTimers() {
-    const double now = emscripten_get_now();
+    const double now = keyfall_now();
     unsigned id = 0;
     while (!backend.quitPosted && dueTimer(now, id)) {
         Timer& timer = backend.timers[id];
-        const double period = std::max(timer.period, 1u);
+        const double period = timer.period;
         timer.due += period;
         if (timer.due <= now) timer.due = now + period;
         dispatch(msgTimer, id, 0);
@@ -151,7 +154,7 @@ void runOnce() {
     if (backend.quitPosted) return;
     double timeout = -1;
     double due = nextTimerDue();
-    if (due >= 0) timeout = std::max(0.0, due - emscripten_get_now());
+    if (due >= 0) timeout = std::max(0.0, due - keyfall_now());
     keyfall_wait(timeout, backend.invalid && backend.windowAlive ? 1 : 0);
 }
 
@@ -214,9 +217,12 @@ void postQuitMessage(int exitCode) {
 
 void setTimer(WindowHandle, unsigned id, unsigned periodMs) {
     if (!backend.windowAlive) return;
+    // As SetTimer does, a shorter period is USER_TIMER_MINIMUM: a page that woke every 4 ms
+    // would keep the browser busy for ticks that no frame can show.
+    periodMs = std::max(periodMs, shortestTimerMs);
     Timer timer;
     timer.period = periodMs;
-    timer.due = emscripten_get_now() + std::max(periodMs, 1u);
+    timer.due = keyfall_now() + periodMs;
     timer.order = ++backend.timerOrder;
     backend.timers[id] = timer;  // setting it again restarts it with the new period
 }
@@ -273,8 +279,6 @@ void showMessageBox(WindowHandle, const char* text, const char* caption) {
 
 // --- Clocks --------------------------------------------------------------------------------
 
-uint32_t systemTimeMs() {
-    return static_cast<uint32_t>(std::fmod(emscripten_get_now(), 4294967296.0));
-}
+uint32_t systemTimeMs() { return static_cast<uint32_t>(std::fmod(keyfall_now(), 4294967296.0)); }
 
 int64_t calendarTimeSeconds() { return static_cast<int64_t>(std::time(nullptr)); }

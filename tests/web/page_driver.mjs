@@ -54,6 +54,68 @@ export function recordConsole(page) {
   return messages;
 }
 
+// The page's clocks run rate times as fast (its timers' waits shrink alike), so that a test
+// sees a whole game in seconds; the frames and the network keep their pace. Unclamped, waits
+// that the browser would stretch to 4 ms (timers set from timers) start from a message
+// instead, so that a game can run a hundred times as fast.
+export async function fastClock(page, rate, {unclamped = false} = {}) {
+  await page.evaluateOnNewDocument((r, unclamped) => {
+    const realNow = performance.now.bind(performance);
+    const start = realNow();
+    performance.now = () => start + (realNow() - start) * r;
+    const realSetTimeout = window.setTimeout.bind(window);
+    const realClearTimeout = window.clearTimeout.bind(window);
+    if (!unclamped) {
+      window.setTimeout = (handler, ms, ...rest) => realSetTimeout(handler, (ms || 0) / r, ...rest);
+      return;
+    }
+    const hops = new Map();
+    let next = 0;
+    const channel = new MessageChannel();
+    channel.port1.onmessage = (event) => {
+      const hop = hops.get(event.data);
+      if (hop) hop.timer = realSetTimeout(() => hops.delete(event.data) && hop.run(), hop.ms);
+    };
+    window.setTimeout = (handler, ms, ...rest) => {
+      const scaled = (ms || 0) / r;
+      if (scaled >= 4) return realSetTimeout(handler, scaled, ...rest);
+      const id = -++next;
+      hops.set(id, {ms: scaled, run: () => handler(...rest), timer: 0});
+      channel.port2.postMessage(id);
+      return id;
+    };
+    window.clearTimeout = (id) => {
+      const hop = hops.get(id);
+      if (!hop) return realClearTimeout(id);
+      hops.delete(id);
+      return realClearTimeout(hop.timer);
+    };
+  }, rate, unclamped);
+}
+
+// Start from the menu with the keyboard; resolves once the game shows its first word.
+export async function startGame(page) {
+  await altKey(page, 'KeyG');
+  await page.keyboard.press('KeyS');
+  await waitFor(page, () => keyfallPage.screen.texts.length >= 5, undefined, 30000);
+}
+
+// The text of the result box, once the gauge has run out.
+export async function resultBox(page, timeout) {
+  const handle = await waitFor(page, () => {
+    const boxes = keyfallPage.boxes.texts();
+    return boxes.length ? boxes[0].text : null;
+  }, undefined, timeout);
+  return handle.jsonValue();
+}
+
+export async function typeLetters(page, letters, gapMs = 60) {
+  for (const letter of letters) {
+    await page.keyboard.press(`Key${letter.toUpperCase()}`);
+    await sleep(gapMs);
+  }
+}
+
 export async function open(page, url) {
   await page.goto(url);
   await page.waitForFunction(() => document.body.dataset.keyfall === 'running',

@@ -1,12 +1,12 @@
 // A whole game in the page, in headless Chromium, played with the keyboard on a word list of
 // one word per difficulty: the page loads, the menu starts the game, the countdown shows and
-// the music loops, a key the IME composes is not judged, typed romaji is judged on the canvas,
+// the music loops, an IME composition is not judged, typed romaji is judged on the canvas,
 // an item key works, the gauge runs out and the result box reports exactly what keyfall-sim
 // reports for the same keys; after a reload the ranking screen shows the score (IndexedDB),
 // and nothing was logged as an error. Then the scaling at other device pixel ratios, and a
 // browser that refuses IndexedDB: one console line says so and the game still runs.
 //
-// node play_in_page.mjs --site BUILD_WEB --overlay TEST_SITE --chromium PATH --sim KEYFALL_SIM
+// node play_in_page.mjs --site TEST_SITE --chromium PATH --sim KEYFALL_SIM
 //                       --date SHIPPED_DATE --words TEST_WORDS --out SCREENSHOT_FOLDER
 import {execFileSync} from 'node:child_process';
 import fs from 'node:fs';
@@ -14,7 +14,7 @@ import os from 'node:os';
 import path from 'node:path';
 
 import {altKey, darkPixels, differentPixels, launch, open, options, pixels, recordConsole,
-        serve, sleep, waitFor} from './page_driver.mjs';
+        screenTexts, serve, sleep, waitFor} from './page_driver.mjs';
 
 const keyGap = 150;
 // n e k o, then "ne" and the Bomb, a miss (x) inside a word, and one more word.
@@ -154,17 +154,30 @@ async function playAndReload(browser, url, out, expected) {
   const menuClosed = await page.evaluate(() => !keyfallPage.menu.active);
   check(menuClosed, 'Escape closes the menu');
 
-  // A key the IME composes is not judged, and the page asks for half-width input.
-  await page.evaluate(() => window.dispatchEvent(new KeyboardEvent('keydown', {
-    key: 'n', code: 'KeyN', isComposing: true, bubbles: true, cancelable: true,
-  })));
+  // An input method composing, as Chromium reports it on a page without a text field: the key
+  // as Process (229), the composition and its committed text. None of it is judged (the result
+  // below equals keyfall-sim's, which never saw it), nothing is inserted anywhere, the game goes
+  // on, and the page asks for half-width input.
+  const session = await page.createCDPSession();
+  const before = await page.evaluate(() => document.body.innerText.split('\u3093').length);
+  await session.send('Input.dispatchKeyEvent', {type: 'keyDown', key: 'Process', code: 'KeyN',
+                                                windowsVirtualKeyCode: 229});
+  await session.send('Input.imeSetComposition', {text: '\u3093', selectionStart: 1,
+                                                 selectionEnd: 1});
+  await session.send('Input.dispatchKeyEvent', {type: 'keyUp', key: 'Process', code: 'KeyN',
+                                                windowsVirtualKeyCode: 229});
+  await session.send('Input.insertText', {text: '\u3093'});
+  await session.send('Input.imeSetComposition', {text: '', selectionStart: 0, selectionEnd: 0});
   await sleep(100);
-  const composing = await page.evaluate(() => ({
+  const composing = await page.evaluate((shown) => ({
     hint: !document.getElementById('ime-hint').hidden,
-    typed: keyfallPage.screen.texts.some((t) => t.text === 'n'),
-  }));
-  check(composing.hint && !composing.typed,
-        `a composed key is not judged and the hint shows (${JSON.stringify(composing)})`);
+    typed: keyfallPage.screen.texts.some((t) => t.text === 'n' || t.text.includes('\u3093')),
+    inserted: document.body.innerText.split('\u3093').length - shown,
+    fields: document.querySelectorAll('input, textarea, [contenteditable]').length,
+  }), before);
+  check(composing.hint && !composing.typed && composing.inserted === 0 && composing.fields === 0,
+        `a composition is not judged, inserts nothing, and the hint shows ` +
+        `(${JSON.stringify(composing)})`);
 
   const typedBefore = await darkPixels(page, 270, 151, 100, 30);
   const bombBefore = await pixels(page, 264, 216, 32, 32);
@@ -210,7 +223,11 @@ async function playAndReload(browser, url, out, expected) {
   await page.waitForFunction(() => document.body.dataset.keyfall === 'running');
   await altKey(page, 'KeyS');
   await page.keyboard.press('KeyR');
-  await waitFor(page, (s) => keyfallPage.screen.texts.some((t) => t.text === s), `1.${score}`);
+  await waitFor(page, (s) => keyfallPage.screen.texts.some((t) => t.text === s), `1.${score}`)
+    .catch(async (error) => {
+      console.log(`shown: ${JSON.stringify(await screenTexts(page))}`);
+      throw error;
+    });
   check(true, `after a reload the ranking screen shows the score ${score} at rank 1`);
   await page.screenshot({path: path.join(out, 'ranking.png')});
 
@@ -263,7 +280,7 @@ if (!fs.existsSync(args.sim)) {
 }
 fs.mkdirSync(args.out, {recursive: true});
 const expected = simulatedResult(args.sim, args.date, args.words);
-const {server, url} = await serve(args.site, args.overlay);
+const {server, url} = await serve(args.site);
 const {browser, close} = await launch(args.chromium);
 try {
   await playAndReload(browser, url, args.out, expected);

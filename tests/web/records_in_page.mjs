@@ -1,7 +1,7 @@
 // The records screen in the page is the headless frame: the same history shown in headless
 // Chromium and by keyfall-sim, and the canvas compared with the sim's frame pixel by pixel.
 //
-// node records_in_page.mjs --site BUILD_WEB --overlay TEST_SITE --chromium PATH --sim KEYFALL_SIM
+// node records_in_page.mjs --site TEST_SITE --chromium PATH --sim KEYFALL_SIM
 //                          --date SHIPPED_DATE --words TEST_WORDS --history TEST_HISTORY
 import {execFileSync} from 'node:child_process';
 import fs from 'node:fs';
@@ -41,7 +41,7 @@ function simulatedFrame(sim, date, words, history) {
 
 const args = options(process.argv.slice(2));
 const expected = simulatedFrame(args.sim, args.date, args.words, args.history);
-const {server, url} = await serve(args.site, args.overlay);
+const {server, url} = await serve(args.site);
 const {browser, close} = await launch(args.chromium);
 let failed = 0;
 try {

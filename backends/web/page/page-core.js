@@ -8,7 +8,7 @@
     frameWidth: 640,
     frameHeight: 320,
     // What the player does, as the backend's queue names it (web_bridge.h).
-    events: {keyDown: 1, character: 2, command: 3, initMenu: 4},
+    events: {keyDown: 1, character: 2, command: 3, initMenu: 4, filesChanged: 5},
   };
   window.keyfallPage = page;
 
@@ -63,25 +63,58 @@
     return text;
   };
 
+  // --- The game's clock ---------------------------------------------------------------------
+
+  // The backend's milliseconds: the page's time less the time the game was paused, so that a
+  // pause gives the player nothing and takes nothing.
+  const clock = {
+    pausedAt: null,
+    pausedFor: 0,
+    now() {
+      return (this.pausedAt === null ? performance.now() : this.pausedAt) - this.pausedFor;
+    },
+    get paused() {
+      return this.pausedAt !== null;
+    },
+    pause() {
+      if (this.pausedAt === null) this.pausedAt = performance.now();
+    },
+    resume() {
+      if (this.pausedAt === null) return;
+      this.pausedFor += performance.now() - this.pausedAt;
+      this.pausedAt = null;
+      loop.wake();
+    },
+  };
+  page.clock = clock;
+
   // --- The message loop's side ---------------------------------------------------------------
 
   // The game's loop sleeps in sleep(); an event wakes it at once, inside the handler that
   // queued it, so the game has answered before the browser goes on (before a menu opens,
-  // its items are greyed).
+  // its items are greyed). Until the page lets it (the font is in), the game hears nothing;
+  // while the clock is paused no timer wakes it and the keyboard is not heard.
   const loop = {
     queue: [],
     wakeUp: null,
     timeout: 0,
     frameRequest: 0,
     frameArrived: false,
+    holds: new Set(),
+    timed: false,  // the game's last sleep had a timer to wait for
 
     sleep(timeoutMs, wantFrame, wakeUp) {
-      if (this.queue.length > 0 || (wantFrame && this.frameArrived)) {
+      this.timed = timeoutMs >= 0;
+      if ((this.queue.length > 0 && this.holds.size === 0) || (wantFrame && this.frameArrived)) {
         wakeUp();
         return;
       }
       this.wakeUp = wakeUp;
-      if (timeoutMs >= 0) this.timeout = setTimeout(() => this.wake(), timeoutMs);
+      // The browser drops a wait's fraction of a millisecond: woken that early, the loop would
+      // find its timer not yet due and sleep again, over and over, until it is.
+      if (timeoutMs >= 0 && !clock.paused) {
+        this.timeout = setTimeout(() => this.wake(), Math.ceil(timeoutMs));
+      }
       // One request stands until its frame comes, however often the loop wakes meanwhile.
       if (wantFrame && !this.frameRequest) {
         this.frameRequest = requestAnimationFrame(() => {
@@ -99,15 +132,25 @@
       wakeUp();
     },
     push(kind, value) {
+      const keyboard = kind === page.events.keyDown || kind === page.events.character;
+      if (keyboard && clock.paused) return;
       this.queue.push({kind, value});
     },
     take() {
+      if (this.holds.size > 0) return null;
       return this.queue.shift() || null;
     },
     takeFrame() {
       const arrived = this.frameArrived;
       this.frameArrived = false;
       return arrived;
+    },
+    // The game's events wait (in order) while any hold stands.
+    hold(reason) {
+      this.holds.add(reason);
+    },
+    release(reason) {
+      if (this.holds.delete(reason) && this.holds.size === 0) this.wake();
     },
   };
   page.loop = loop;
@@ -123,6 +166,8 @@
     document.title = title;
     page.setStatus('');
     document.body.dataset.keyfall = 'running';
+    // The music is not needed before Start: it is fetched once the first frame is out.
+    setTimeout(() => page.sound.prefetch(), 0);
   };
 
   page.windowDestroyed = function() {

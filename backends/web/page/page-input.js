@@ -1,5 +1,5 @@
-// The page's input: the modal message boxes, the keyboard (IME compositions left alone, the
-// menu's keys, then the game's), and the start-up of the game once the web font is in.
+// The page's input: the modal message boxes and the keyboard (IME compositions left alone, the
+// menu's keys, then the game's).
 'use strict';
 
 (function() {
@@ -109,23 +109,4 @@
     for (const character of characters) loop.push(page.events.character, character);
     loop.wake();
   }, true);
-
-  // --- Start-up ----------------------------------------------------------------------------
-
-  // Text is drawn only once the web font is in; without it, the browser's monospace face.
-  const fontReady = new FontFace(page.fontFamily, 'url(ipag.ttf)').load().then((face) => {
-    document.fonts.add(face);
-  }).catch((error) => {
-    console.warn('Keyfall: the font ipag.ttf could not be loaded (' + error + ').');
-  });
-
-  window.Module = {
-    preRun: [function() {
-      Module.addRunDependency('keyfall-font');
-      fontReady.then(() => Module.removeRunDependency('keyfall-font'));
-    }],
-    print: (line) => console.log(line),
-    printErr: (line) => console.warn(line),
-    onAbort: () => page.setStatus('Keyfall が止まりました。(Keyfall has stopped.)'),
-  };
 })();

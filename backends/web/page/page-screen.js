@@ -1,5 +1,6 @@
-// The page's drawing: frame bitmaps as canvases, text in the web font, the copy to the
-// screen canvas, the paint statistics, and the music through Web Audio.
+// The page's drawing: frame bitmaps as canvases, text in the web font, the copy to the screen
+// canvas and the paint statistics. A frame touches only the pixels that changed: the game's
+// rows where they differ from the last frame's, and the texts that are new, gone or drawn over.
 'use strict';
 
 (function() {
@@ -10,48 +11,19 @@
   page.fontFamily = fontFamily;
   const screenContext = document.getElementById('screen').getContext('2d');
 
-  // --- Frame bitmaps, text and the screen ----------------------------------------------------
+  // --- Rectangles ----------------------------------------------------------------------------
 
-  // Frame bitmaps are canvases; the game makes and deletes one at every paint, so deleted
-  // ones are kept for the next.
-  const bitmaps = {
-    live: new Map(),
-    spare: [],
-    next: 1,
+  const isEmpty = (r) => r.width <= 0 || r.height <= 0;
+  const meets = (a, b) => a.x < b.x + b.width && b.x < a.x + a.width &&
+                          a.y < b.y + b.height && b.y < a.y + a.height;
+  function clip(r, width, height) {
+    const x = Math.max(0, r.x);
+    const y = Math.max(0, r.y);
+    return {x, y, width: Math.min(width, r.x + r.width) - x,
+            height: Math.min(height, r.y + r.height) - y};
+  }
 
-    create(width, height) {
-      let found = this.spare.findIndex((b) => b.canvas.width === width &&
-                                              b.canvas.height === height);
-      let bitmap;
-      if (found >= 0) {
-        bitmap = this.spare.splice(found, 1)[0];
-      } else {
-        const canvas = document.createElement('canvas');
-        canvas.width = width;
-        canvas.height = height;
-        const context = canvas.getContext('2d');
-        if (!context) return 0;
-        bitmap = {canvas, context};
-      }
-      bitmap.texts = [];
-      const id = this.next++;
-      this.live.set(id, bitmap);
-      return id;
-    },
-    upload(id, rgba, width, height) {
-      const bitmap = this.live.get(id);
-      if (!bitmap) return;
-      const pixels = new Uint8ClampedArray(rgba.buffer, rgba.byteOffset, width * height * 4);
-      bitmap.context.putImageData(new ImageData(pixels, width, height), 0, 0);
-    },
-    remove(id) {
-      const bitmap = this.live.get(id);
-      if (!bitmap) return;
-      this.live.delete(id);
-      if (this.spare.length < 2) this.spare.push(bitmap);
-    },
-  };
-  page.bitmaps = bitmaps;
+  // --- Text --------------------------------------------------------------------------------
 
   const measuring = document.createElement('canvas').getContext('2d');
   const fontAscents = new Map();
@@ -65,7 +37,7 @@
   function ascentOf(height) {
     let ascent = fontAscents.get(height);
     if (ascent === undefined) {
-      measuring.font = fontOf(height);
+      setFont(measuring, height);
       const metrics = measuring.measureText('\u3042');
       ascent = Math.round(metrics.fontBoundingBoxAscent || height * 0.88);
       fontAscents.set(height, ascent);
@@ -80,49 +52,208 @@
     return 'rgb(' + red + ',' + green + ',' + blue + ')';
   }
 
+  // The game measures its texts at every paint, mostly the same ones: each is measured once
+  // (a font change in a context is parsed anew each time it is set, and measuring shapes).
+  const widths = new Map();
+  let faces = 0;  // fonts come in: every context sets its font again
+  function setFont(context, height) {
+    const font = faces + ':' + height;
+    if (context.keyfallFont === font) return;
+    context.font = fontOf(height);
+    context.keyfallFont = font;
+  }
+  function widthOf(height, string) {
+    const key = height + '\0' + string;
+    let width = widths.get(key);
+    if (width === undefined) {
+      setFont(measuring, height);
+      width = Math.round(measuring.measureText(string).width);
+      if (widths.size > 4096) widths.clear();
+      widths.set(key, width);
+    }
+    return width;
+  }
+
+  // What a drawn text may cover: its cell, and a margin for the smoothing at its edges.
+  const boxOf = (t) => ({x: t.x - 2, y: t.y - 2, width: t.width + 4, height: t.height + 4});
+  const sameText = (a, b) => a.text === b.text && a.x === b.x && a.y === b.y &&
+    a.colour === b.colour && a.height === b.height && a.opaque === b.opaque;
+
+  function paintText(context, t) {
+    setFont(context, t.height);
+    if (t.opaque) {
+      context.fillStyle = '#fff';
+      context.fillRect(t.x, t.y, t.width, t.height);
+    }
+    context.fillStyle = colourOf(t.colour);
+    context.textBaseline = 'alphabetic';
+    context.fillText(t.text, t.x, t.y + ascentOf(t.height));
+  }
+
   const text = {
-    width(height, string) {
-      measuring.font = fontOf(height);
-      return Math.round(measuring.measureText(string).width);
+    // A face has come in (or failed): the ascents measured so far may be another face's.
+    fontsChanged() {
+      fontAscents.clear();
+      widths.clear();
+      ++faces;
+      bitmaps.lastUploaded = null;  // so that every text is drawn again in the face now in
     },
+    width: widthOf,
+    // Kept until the frame is presented: a text drawn in the same place as in the last frame
+    // is already on the canvas.
     draw(id, height, colour, opaque, x, y, string) {
       const bitmap = bitmaps.live.get(id);
       if (!bitmap) return;
-      const context = bitmap.context;
-      context.font = fontOf(height);
-      if (opaque) {
-        context.fillStyle = '#fff';
-        context.fillRect(x, y, Math.round(context.measureText(string).width), height);
-      }
-      context.fillStyle = colourOf(colour);
-      context.textBaseline = 'alphabetic';
-      context.fillText(string, x, y + ascentOf(height));
-      bitmap.texts.push({x, y, colour, text: string});
+      bitmap.texts.push({x, y, colour, opaque, height, text: string,
+                         width: widthOf(height, string)});
     },
   };
   page.text = text;
 
-  // What the player sees: the last frame copied to the window, and its texts.
+  // --- Frame bitmaps -------------------------------------------------------------------------
+
+  // Frame bitmaps are canvases; the game makes and deletes one at every paint, so deleted
+  // ones are kept for the next. A canvas remembers the texts on it; the one that took the last
+  // upload holds the last frame's pixels, so the next frame sends only what differs.
+  const bitmaps = {
+    live: new Map(),
+    spare: [],
+    next: 1,
+    lastUploaded: null,  // the canvas that holds the game's last pixels
+
+    create(width, height) {
+      let found = this.spare.findIndex((b) => b.canvas.width === width &&
+                                              b.canvas.height === height);
+      let bitmap;
+      if (found >= 0) {
+        bitmap = this.spare.splice(found, 1)[0];
+      } else {
+        const canvas = document.createElement('canvas');
+        canvas.width = width;
+        canvas.height = height;
+        const context = canvas.getContext('2d');
+        if (!context) return 0;
+        bitmap = {canvas, context, shown: [], owed: [], screenKnows: false};
+      }
+      bitmap.texts = [];
+      bitmap.changed = [];
+      bitmap.pixels = null;
+      const id = this.next++;
+      this.live.set(id, bitmap);
+      return id;
+    },
+    upload(id, pixels, width, height, changed) {
+      const bitmap = this.live.get(id);
+      if (!bitmap) return;
+      bitmap.pixels = pixels;
+      bitmap.width = width;
+      bitmap.height = height;
+      // Another canvas, or one of another frame: all of it is the game's now.
+      const whole = {x: 0, y: 0, width, height};
+      const partial = this.lastUploaded === bitmap.canvas;
+      bitmap.changed = partial ? (isEmpty(changed) ? [] : [changed]) : [whole];
+      if (!partial) bitmap.shown = [];
+      this.put(bitmap, bitmap.changed);
+      this.lastUploaded = bitmap.canvas;
+    },
+    put(bitmap, rectangles) {
+      if (rectangles.length === 0) return;
+      const rgba = bitmap.pixels();
+      const image = new ImageData(new Uint8ClampedArray(rgba.buffer, rgba.byteOffset, rgba.length),
+                                  bitmap.width, bitmap.height);
+      for (const r of rectangles) {
+        const c = clip(r, bitmap.width, bitmap.height);
+        if (!isEmpty(c)) bitmap.context.putImageData(image, 0, 0, c.x, c.y, c.width, c.height);
+      }
+    },
+    // The frame's texts onto its canvas: those gone are wiped with the game's pixels, then the
+    // new ones and every one that a wipe or the upload touched are drawn, in the game's order.
+    // Returns the rectangles that changed.
+    finish(bitmap) {
+      if (!bitmap.pixels) return [];
+      const kept = new Set();
+      const unmatched = bitmap.shown.slice();
+      for (const t of bitmap.texts) {
+        const i = unmatched.findIndex((s) => sameText(s, t));
+        if (i >= 0) {
+          kept.add(t);
+          unmatched.splice(i, 1);
+        }
+      }
+      const wiped = bitmap.changed.concat(unmatched.map(boxOf),
+                                          bitmap.texts.filter((t) => !kept.has(t)).map(boxOf));
+      const redrawn = new Set(bitmap.texts.filter((t) => !kept.has(t)));
+      // Wiping a text's box for its redraw may cut into another kept text: that one too.
+      for (let more = true; more;) {
+        more = false;
+        for (const t of kept) {
+          if (redrawn.has(t) || !wiped.some((r) => meets(r, boxOf(t)))) continue;
+          redrawn.add(t);
+          wiped.push(boxOf(t));
+          more = true;
+        }
+      }
+      this.put(bitmap, wiped.slice(bitmap.changed.length));
+      for (const t of bitmap.texts) if (redrawn.has(t)) paintText(bitmap.context, t);
+      bitmap.shown = bitmap.texts;
+      bitmap.pixels = null;
+      bitmap.owed.push(...wiped);
+      return wiped;
+    },
+    remove(id) {
+      const bitmap = this.live.get(id);
+      if (!bitmap) return;
+      this.finish(bitmap);
+      this.live.delete(id);
+      if (this.spare.length < 2) {
+        this.spare.push(bitmap);
+      } else if (this.lastUploaded === bitmap.canvas) {
+        this.lastUploaded = null;
+      }
+    },
+  };
+  page.bitmaps = bitmaps;
+
+  // --- The screen ----------------------------------------------------------------------------
+
+  // What the player sees: the last frame copied to the window, and its texts. Only what
+  // changed since the canvas was last copied goes over, unless the screen shows another.
   const screen = {
     texts: [],
+    showing: null,  // the canvas whose copy the screen shows
+
     present(id, width, height) {
       const bitmap = bitmaps.live.get(id);
       if (!bitmap) return;
+      bitmaps.finish(bitmap);
       const w = Math.min(width, bitmap.canvas.width, frameWidth);
       const h = Math.min(height, bitmap.canvas.height, frameHeight);
       if (w <= 0 || h <= 0) return;
-      screenContext.drawImage(bitmap.canvas, 0, 0, w, h, 0, 0, w, h);
+      const rectangles = this.showing === bitmap.canvas ? bitmap.owed :
+        [{x: 0, y: 0, width: w, height: h}];
+      for (const r of rectangles) {
+        const c = clip(r, w, h);
+        if (!isEmpty(c)) {
+          screenContext.drawImage(bitmap.canvas, c.x, c.y, c.width, c.height,
+                                  c.x, c.y, c.width, c.height);
+        }
+      }
+      bitmap.owed = [];
+      this.showing = bitmap.canvas;
       this.texts = bitmap.texts;
+      if (stats.firstFrame === null) stats.firstFrame = performance.now();
     },
     fillWhite() {
       screenContext.fillStyle = '#fff';
       screenContext.fillRect(0, 0, frameWidth, frameHeight);
+      this.showing = null;
     },
   };
   page.screen = screen;
 
   // How long the paints took (the newest thousand), for the bench.
   const stats = {
+    firstFrame: null,  // ms from the navigation to the first frame on the screen
     paints: [],
     paintTook(ms) {
       this.paints.push(ms);
@@ -130,57 +261,4 @@
     },
   };
   page.stats = stats;
-
-  // --- Music -------------------------------------------------------------------------------
-
-  // Web Audio, started from the Start command: the player's key or click has already let the
-  // page make sound. Anything that goes wrong is silence.
-  const sound = {
-    context: null,
-    buffers: new Map(),
-    source: null,
-    generation: 0,
-
-    play(path, bytes) {
-      this.stop();
-      const generation = this.generation;
-      try {
-        if (!this.context) this.context = new AudioContext();
-        if (this.context.state === 'suspended') this.context.resume().catch(() => {});
-      } catch (error) {
-        return;
-      }
-      const context = this.context;
-      let buffer = this.buffers.get(path);
-      if (!buffer) {
-        const copy = bytes.slice().buffer;
-        buffer = context.decodeAudioData(copy);
-        this.buffers.set(path, buffer);
-      }
-      buffer.then((decodedBuffer) => {
-        if (generation !== this.generation) return;  // stopped or replaced meanwhile
-        const source = context.createBufferSource();
-        source.buffer = decodedBuffer;
-        source.loop = true;
-        source.connect(context.destination);
-        source.start();
-        this.source = source;
-      }).catch(() => {
-        this.buffers.delete(path);
-      });
-    },
-    stop() {
-      this.generation++;
-      if (this.source) {
-        try {
-          this.source.stop();
-        } catch (error) {
-          // already stopped
-        }
-        this.source.disconnect();
-        this.source = null;
-      }
-    },
-  };
-  page.sound = sound;
 })();
