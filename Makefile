@@ -1,23 +1,32 @@
 # Keyfall: `make run` plays, `make test` checks everything. See README.md.
 #
 # The builds are the presets of CMakePresets.json; each has its own folder (build,
-# build-asan, build-windows, build-bench, build-fuzz).
+# build-asan, build-windows, build-web, build-bench, build-fuzz); `make test` logs each of
+# its steps in build-logs/.
 JOBS ?= $(shell nproc)
-# Seconds each harness runs in `make fuzz`; `make test` gives each 30.
+export JOBS
+# Seconds each harness runs in `make fuzz`; `make test` runs a fixed set of inputs instead.
 FUZZ_SECONDS ?= 600
-WINDOWS_TOOLS = x86_64-w64-mingw32-g++-posix x86_64-w64-mingw32-windres wine
-WEB_TOOLS = emcc node npm chromium
 # The port of `make serve-web`.
 WEB_PORT ?= 8080
 
-.PHONY: all deps deps-windows configure build run test test-normal test-asan format \
-	format-check clean windows test-windows bench fuzz fuzz-build test-fuzz package \
-	package-windows run-wine deps-web web serve-web test-web bench-web
+.PHONY: all deps deps-run deps-test deps-windows deps-web configure build run test \
+	test-normal test-asan format format-check clean windows test-windows bench fuzz \
+	fuzz-build test-fuzz package package-windows run-wine web serve-web test-web bench-web
 
 all: build
 
+# Every package any target uses, and the page tests' npm packages.
 deps:
-	scripts/install-deps.sh
+	scripts/install-deps.sh --all
+	$(MAKE) tests/web/node_modules/.package-lock.json
+
+# What building and playing needs, and nothing of the tests.
+deps-run:
+	scripts/install-deps.sh --run
+
+deps-test:
+	scripts/install-deps.sh --test
 
 deps-windows:
 	scripts/install-deps.sh --windows
@@ -31,9 +40,10 @@ deps-web:
 tests/web/node_modules/.package-lock.json: tests/web/package-lock.json
 	npm ci --prefix tests/web --no-audit --no-fund
 
-# The first configure of a build installs what is missing first; later builds do not ask.
+# The first configure of a build installs what building and playing need first; the test
+# tools come with `make test`. Later builds do not ask.
 build/CMakeCache.txt:
-	scripts/install-deps.sh
+	scripts/install-deps.sh --run
 	cmake --preset normal
 
 configure: build/CMakeCache.txt
@@ -54,15 +64,34 @@ format-check:
 	@git ls-files '*.cpp' '*.h' | xargs clang-format --dry-run -Werror
 	@echo "format-check: sources are formatted"
 
-test-normal: deps
-	cmake --preset normal
-	cmake --build --preset normal -j$(JOBS)
-	ctest --preset normal
+# Every part, the builds one after the other and each part's tests beside the next builds
+# (scripts/test-all); the sanitizer build comes second, its tests being the longest. The
+# Windows and web parts run where their tools are installed (make deps-windows, make
+# deps-web) and are named as not run otherwise.
+test: deps-test format-check
+	scripts/test-all normal asan web windows fuzz
 
-test-asan: deps
-	cmake --preset asan
-	cmake --build --preset asan -j$(JOBS)
-	ctest --preset asan
+# One part at a time: the same steps, the same logs.
+test-normal: deps-test
+	scripts/test-all normal
+
+test-asan: deps-test
+	scripts/test-all asan
+
+# The Windows part, where the cross compiler and Wine are installed (`make deps-windows`):
+# keyfall.exe, the unit tests under Wine and the smoke test.
+test-windows:
+	scripts/test-all windows
+
+# The web part, where Emscripten, node and Chromium are installed (`make deps-web`): the page
+# in headless Chromium, its result compared with keyfall-sim of the normal build.
+test-web:
+	scripts/test-all web
+
+# The fuzz harnesses over their corpus and a fixed set of variations of it: the same inputs
+# on every run, so that a result never depends on chance. `make fuzz` searches for new ones.
+test-fuzz: deps-test
+	scripts/test-all fuzz
 
 windows: deps-windows
 	cmake --preset windows
@@ -82,19 +111,6 @@ package-windows: deps-windows
 	cmake --preset windows
 	cmake --build --preset windows -j$(JOBS) --target package
 
-# The Windows part of `make test`, where the cross compiler and Wine are installed
-# (`make deps-windows`): keyfall.exe, the unit tests under Wine and the smoke test.
-test-windows:
-	@missing=""; for tool in $(WINDOWS_TOOLS); do \
-		command -v $$tool >/dev/null 2>&1 || missing="$$missing $$tool"; done; \
-	if [ -z "$$missing" ]; then \
-		set -e; cmake --preset windows; \
-		cmake --build --preset windows -j$(JOBS); \
-		ctest --preset windows; \
-	else \
-		echo "test: skipped the Windows part, missing:$$missing (make deps-windows installs them)"; \
-	fi
-
 # Keyfall in the browser: build-web/ holds static files that any web server can serve.
 web:
 	scripts/install-deps.sh --web
@@ -105,37 +121,16 @@ web:
 serve-web: web
 	node scripts/serve-web.mjs build-web $(WEB_PORT)
 
-# The web part of `make test`, where Emscripten, node and Chromium are installed (`make
-# deps-web`): the page in headless Chromium. Its result is compared with keyfall-sim of the
-# normal build.
-test-web:
-	@missing=""; for tool in $(WEB_TOOLS); do \
-		command -v $$tool >/dev/null 2>&1 || missing="$$missing $$tool"; done; \
-	if [ -z "$$missing" ]; then \
-		set -e; $(MAKE) tests/web/node_modules/.package-lock.json; \
-		cmake --preset normal; cmake --build --preset normal -j$(JOBS) --target keyfall-sim; \
-		cmake --preset web; \
-		cmake --build --preset web -j$(JOBS); \
-		ctest --preset web; \
-	else \
-		echo "test: skipped the web part, missing:$$missing (make deps-web installs them)"; \
-	fi
-
-test: deps format-check test-normal test-asan test-fuzz test-windows test-web
-
 # libFuzzer harnesses (fuzz/): a clang build of their own, then each harness for FUZZ_SECONDS.
-fuzz-build: deps
+fuzz-build: deps-test
 	cmake --preset fuzz
 	cmake --build --preset fuzz -j$(JOBS)
 
 fuzz: fuzz-build
 	fuzz/run.sh build-fuzz $(FUZZ_SECONDS)
 
-test-fuzz: fuzz-build
-	fuzz/run.sh build-fuzz 30
-
 # Frame and word-draw costs against the frame-copy floor, in Release (bench/report.py).
-bench: deps
+bench: deps-test
 	cmake --preset bench
 	cmake --build --preset bench -j$(JOBS)
 	python3 bench/report.py build-bench
@@ -147,4 +142,4 @@ bench-web: web
 	node bench/web_bench.mjs --site build-web --chromium $$(command -v chromium) --native build-bench
 
 clean:
-	rm -rf build build-asan build-windows build-web build-bench build-fuzz
+	rm -rf build build-asan build-windows build-web build-bench build-fuzz build-logs

@@ -1,40 +1,74 @@
 #!/usr/bin/env bash
-# Installs the Debian packages Keyfall needs to build, run, package and test; installs nothing
-# that is already there. With --windows, the MinGW-w64 cross compiler, Wine and NSIS as well;
-# with --web, Emscripten, Chromium and the font the page serves.
+# Installs the Debian packages of the lists named on the command line, and nothing that is
+# already there:
+#   --run      building and playing the game (make run, make package)
+#   --test     the test tools of make test, the benchmarks and the fuzzers, on top of --run
+#   --windows  the MinGW-w64 cross compiler, Wine and NSIS (make windows, the Windows tests)
+#   --web      Emscripten, Chromium and the font the page serves (make web, the page tests)
+#   --all      every list (make deps)
+# Usage: scripts/install-deps.sh [LIST...]   (--test when none is named)
 set -euo pipefail
 
-packages=(
-  build-essential cmake pkg-config git python3
+# The configure of the normal build needs only these; everything else it finds is optional.
+run_packages=(
+  build-essential cmake pkg-config
+  libgtk-3-dev libgstreamer1.0-dev
+  gstreamer1.0-plugins-base gstreamer1.0-plugins-good gstreamer1.0-alsa
+  fonts-ipafont-gothic
+)
+test_packages=(
+  git python3 clang-format
   libgtest-dev libgmock-dev libbenchmark-dev
-  clang clang-format libclang-rt-14-dev
-  libgtk-3-dev libgstreamer1.0-dev gstreamer1.0-plugins-base gstreamer1.0-plugins-good
-  gstreamer1.0-alsa
-  fonts-ipafont-gothic locales
+  clang libclang-rt-14-dev
+  locales
   xvfb xauth xdotool x11-utils imagemagick
   dbus-daemon ibus ibus-anthy ibus-gtk3 python3-gi gir1.2-gtk-3.0 gir1.2-ibus-1.0
   mecab mecab-ipadic-utf8 xfonts-shinonome
   valgrind
   dpkg-dev lintian appstream desktop-file-utils
 )
-if [[ "${1:-}" == "--windows" ]]; then
-  packages=(g++-mingw-w64-x86-64-posix wine wine64 xvfb xauth xdotool x11-utils imagemagick
-    icoutils python3 fonts-ipafont-gothic nsis)
-fi
-if [[ "${1:-}" == "--web" ]]; then
-  packages=(emscripten chromium fonts-ipafont-gothic python3 fonttools woff2 opus-tools imagemagick)
+windows_packages=(
+  g++-mingw-w64-x86-64-posix wine wine64 nsis icoutils
+  xvfb xauth xdotool x11-utils imagemagick python3 fonts-ipafont-gothic
+)
+web_packages=(
+  emscripten chromium
+  fonts-ipafont-gothic python3
+  fonttools woff2 opus-tools imagemagick
+)
+
+# Without a list, what building and testing need.
+if (($# == 0)); then set -- --test; fi
+packages=()
+for list in "$@"; do
+  case $list in
+    --run) packages+=("${run_packages[@]}") ;;
+    --test) packages+=("${run_packages[@]}" "${test_packages[@]}") ;;
+    --windows) packages+=("${windows_packages[@]}") ;;
+    --web) packages+=("${web_packages[@]}") ;;
+    --all)
+      packages+=("${run_packages[@]}" "${test_packages[@]}" "${windows_packages[@]}"
+        "${web_packages[@]}")
+      ;;
+    *)
+      echo "install-deps: unknown list $list (--run, --test, --windows, --web or --all)" >&2
+      exit 2
+      ;;
+  esac
   # A machine whose Node.js came from elsewhere has its npm; Debian's comes on its own.
-  command -v npm >/dev/null 2>&1 || packages+=(npm)
-fi
+  if [[ $list == --web || $list == --all ]] && ! command -v npm >/dev/null 2>&1; then
+    packages+=(npm)
+  fi
+done
 
 missing=()
-for package in "${packages[@]}"; do
+for package in $(printf '%s\n' "${packages[@]}" | sort -u); do
   status=$(dpkg-query -W -f='${db:Status-Status}' "$package" 2>/dev/null || true)
   [[ "$status" == "installed" ]] || missing+=("$package")
 done
 
 if ((${#missing[@]} == 0)); then
-  echo "install-deps: everything is installed"
+  echo "install-deps: everything of $* is installed"
   exit 0
 fi
 

@@ -114,6 +114,14 @@ gboolean onDelete(GtkWidget*, GdkEvent*, gpointer) {
     return TRUE;  // the close sequence destroys the window itself
 }
 
+// A window destroyed from outside (xdotool windowclose, a session ending) is not a close the
+// game asked for: without this the program would go on with no window, and never end.
+void onDestroyed(GtkWidget*, gpointer) {
+    if (!backend.windowAlive) return;
+    backend.gtkWindow = nullptr;  // GTK is destroying it already
+    dispatch(msgClose, 0, 0);
+}
+
 // GTK merges every request until the next frame into one draw: while one is pending, asking
 // again only costs. The repaint timer asks every 4 ms; frames come at the display's rate.
 void requestDraw() {
@@ -325,6 +333,7 @@ bool gtkCreateMainWindow(const char* title, const char* iconPath) {
 
     g_signal_connect(window, "key-press-event", G_CALLBACK(onKeyPress), nullptr);
     g_signal_connect(window, "delete-event", G_CALLBACK(onDelete), nullptr);
+    g_signal_connect(window, "destroy", G_CALLBACK(onDestroyed), nullptr);
     g_signal_connect(backend.drawingArea, "draw", G_CALLBACK(onDraw), nullptr);
     g_signal_connect(backend.drawingArea, "unmap", G_CALLBACK(onUnmap), nullptr);
     g_signal_connect(backend.drawingArea, "map", G_CALLBACK(onMap), nullptr);
@@ -370,7 +379,7 @@ void destroyWindow(WindowHandle) {
     backend.gtkWindow = nullptr;
     backend.menuBar = nullptr;
     backend.drawingArea = nullptr;
-    gtk_widget_destroy(window);
+    if (window) gtk_widget_destroy(window);
 }
 
 void postQuitMessage(int exitCode) {

@@ -470,6 +470,12 @@ void deleteBitmap(BitmapHandle bitmap) {
         ++machine.misuses;  // GDI refuses to delete a selected bitmap: it would leak
         return;
     }
+    // The frame shown before the last is deleted here, no longer shared: its storage serves
+    // the next frame. Fresh storage for every frame costs a page fault per page under the
+    // sanitizers, which hold freed memory back.
+    if (bitmap->pixels && bitmap->pixels.use_count() == 1 && !machine.spare) {
+        machine.spare = std::move(bitmap->pixels);
+    }
     delete bitmap;
     --machine.liveBitmaps;
 }

@@ -1,6 +1,6 @@
 """The Windows installer under Wine, as a player would meet it.
 
-Run inside a display without a window manager (xvfb-run), with WINEPREFIX naming a fresh
+Run inside a bare virtual display (scripts/xvfb-session), with WINEPREFIX naming a fresh
 prefix (tests/windows/wine-prefix.sh). The zip holds the program, its data and the licence
 texts; the NSIS installer runs silently into %LOCALAPPDATA%\\Programs\\Keyfall without
 administrator rights, registers its uninstaller for "Apps & features" and makes a Start-menu

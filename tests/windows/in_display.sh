@@ -1,7 +1,7 @@
 #!/usr/bin/env bash
-# Runs a Windows test program under Wine inside xvfb-run, then waits for the prefix's Wine
+# Runs a Windows test program under Wine in a virtual display, then waits for the prefix's Wine
 # server to end, so that the next program in the prefix may bind it to another display.
-# usage: in_display.sh PROGRAM [ARGUMENT...]   (WINEPREFIX set, DISPLAY from xvfb-run)
+# usage: in_display.sh PROGRAM [ARGUMENT...]   (WINEPREFIX set, DISPLAY from scripts/xvfb-session)
 set -uo pipefail
 wine_dir=$(dirname "$(command -v wine)")
 "$wine_dir/wine" "$@"

@@ -1,5 +1,5 @@
 #!/usr/bin/env bash
-# Smoke test of keyfall.exe under Wine, run inside xvfb-run: the window appears in a data
+# Smoke test of keyfall.exe under Wine, run in a virtual display: the window appears in a data
 # folder of its own, Start is chosen from the menu, a few keys are typed, Exit is chosen, and
 # the process ends with exit code 0. Screenshots stay in the work folder for a person to see.
 #
@@ -7,7 +7,7 @@
 # 640 x 320.
 #
 # usage: smoke.sh KEYFALL_EXE SOURCE_DIR WORK_DIR [SCALE]   (WINEPREFIX set, DISPLAY from
-# xvfb-run)
+# scripts/xvfb-session)
 set -euo pipefail
 exe=$1 source_dir=$2 work=$3 scale=${4:-1}
 wine_dir=$(dirname "$(command -v wine)")
