@@ -110,6 +110,15 @@ void repaintTick(WindowHandle window, unsigned timer) {
     holdTimerUntilNextMessage(window, timer, fileShown ? repaint.rankingPath : nullptr);
 }
 
+// Game state: reads what a paint reads.
+void repaintAfterKey(WindowHandle window) {
+    // The ranking screen shows no key, and telling would mean reading its file at every key.
+    if (game.rankingShown == 1 || frameWouldRepeat(window)) return;
+    // A player judges the game by how soon a key shows: the repaint timer and the toolkit's
+    // frame would each add up to a period.
+    paintWindowNow(window);
+}
+
 void setRepeatedFramesSkipped(bool skipped) {
     repaint.skipping = skipped;
     repaint.last = ComposedFrame{};

@@ -11,7 +11,7 @@ packages=(
   libgtk-3-dev libgstreamer1.0-dev gstreamer1.0-plugins-base gstreamer1.0-plugins-good
   gstreamer1.0-alsa
   fonts-ipafont-gothic locales
-  xvfb xauth xdotool x11-utils imagemagick
+  xvfb xauth xdotool x11-utils imagemagick python3-xlib
   dbus-daemon ibus ibus-anthy ibus-gtk3 python3-gi gir1.2-gtk-3.0 gir1.2-ibus-1.0
   mecab mecab-ipadic-utf8
   valgrind
@@ -19,7 +19,7 @@ packages=(
 )
 if [[ "${1:-}" == "--windows" ]]; then
   packages=(g++-mingw-w64-x86-64-posix wine wine64 xvfb xauth xdotool x11-utils imagemagick
-    icoutils python3 fonts-ipafont-gothic nsis)
+    icoutils python3 python3-xlib fonts-ipafont-gothic nsis)
 fi
 if [[ "${1:-}" == "--web" ]]; then
   packages=(emscripten chromium fonts-ipafont-gothic python3)
