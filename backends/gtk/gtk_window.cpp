@@ -136,13 +136,20 @@ gboolean onDraw(GtkWidget* widget, cairo_t* cr, gpointer) {
     // Cleared first: a request made during the paint needs a draw of its own.
     backend.drawPending = false;
     dispatchPaint(widget);
-    showWindowPicture(cr, gtk_widget_get_allocated_height(widget));
+    const int height = gtk_widget_get_allocated_height(widget);
+    showWindowPicture(cr, height);
+    GdkRectangle clip = {};
+    if (gdk_cairo_get_clip_rectangle(cr, &clip) && clip.x <= 0 && clip.y <= 0 &&
+        clip.x + clip.width >= frameWidth &&
+        clip.y + clip.height >= std::min(height, frameHeight)) {
+        windowPictureShownWhole();
+    }
     return TRUE;
 }
 
-// Paints the area and puts the picture on the screen now, outside the frame clock: drawn
-// on the toplevel's native window (the only kind GDK draws on outside a frame) and sent to
-// the display server before returning.
+// Paints the area and puts what changed on the screen now, outside the frame clock: drawn
+// on the toplevel's native window (the only kind GDK draws on outside a frame), one band of
+// rows at a time, and sent to the display server before returning.
 bool paintAreaNow() {
     GtkWidget* area = backend.drawingArea;
     GdkWindow* native = backend.gtkWindow ? gtk_widget_get_window(backend.gtkWindow) : nullptr;
@@ -154,15 +161,24 @@ bool paintAreaNow() {
     }
     dispatchPaint(area);
     if (!backend.windowAlive) return true;
-    cairo_region_t* region = cairo_region_create_rectangle(&place);
-    GdkDrawingContext* context = gdk_window_begin_draw_frame(native, region);
-    cairo_region_destroy(region);
-    if (context) {
+    cairo_region_t* changes = takeWindowPictureChanges();
+    const cairo_rectangle_int_t whole = {0, 0, place.width, place.height};
+    cairo_region_intersect_rectangle(changes, &whole);
+    for (int i = 0; i < cairo_region_num_rectangles(changes); ++i) {
+        cairo_rectangle_int_t band = {};
+        cairo_region_get_rectangle(changes, i, &band);
+        band.x += place.x;
+        band.y += place.y;
+        cairo_region_t* region = cairo_region_create_rectangle(&band);
+        GdkDrawingContext* context = gdk_window_begin_draw_frame(native, region);
+        cairo_region_destroy(region);
+        if (!context) continue;
         cairo_t* cr = gdk_drawing_context_get_cairo_context(context);
         cairo_translate(cr, place.x, place.y);
         showWindowPicture(cr, place.height);
         gdk_window_end_draw_frame(native, context);
     }
+    cairo_region_destroy(changes);
     gdk_display_flush(gdk_window_get_display(native));
     return true;
 }
