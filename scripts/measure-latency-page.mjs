@@ -27,7 +27,7 @@ function packageData(date) {
                            path.join(overlay, 'keyfall.data'), '--preload',
                            `${date}@/keyfall/Date`,
                            `--js-output=${path.join(overlay, 'keyfall-data.js')}`],
-               {stdio: ['ignore', 'ignore', 'inherit']});
+               {stdio: 'ignore'});
   return overlay;
 }
 
