@@ -159,7 +159,9 @@ bool paintAreaNow() {
     if (!gtk_widget_translate_coordinates(area, backend.gtkWindow, 0, 0, &place.x, &place.y)) {
         return false;
     }
+    findWindowPictureChanges(true);
     dispatchPaint(area);
+    findWindowPictureChanges(false);
     if (!backend.windowAlive) return true;
     cairo_region_t* changes = takeWindowPictureChanges();
     const cairo_rectangle_int_t whole = {0, 0, place.width, place.height};

@@ -22,6 +22,7 @@ struct Picture {
     cairo_surface_t* shownFrame = nullptr;
     // What may differ from what the window was last shown, in pixels of the window.
     cairo_region_t* changes = nullptr;
+    bool findChanges = false;
 };
 
 Picture picture;
@@ -175,7 +176,8 @@ void presentFrameSurface(cairo_surface_t* frame, int width, int height) {
         // All of the frame, and all that is visible: shown as it is.
         if (picture.shownFrame != frame) {
             cairo_surface_reference(frame);
-            if (picture.shownFrame && rowsOf(picture.shownFrame) == frameRows &&
+            if (picture.findChanges && picture.shownFrame &&
+                rowsOf(picture.shownFrame) == frameRows &&
                 scaleOf(picture.shownFrame) == picture.scale) {
                 addChangedBands(picture.shownFrame, frame);
             } else {
@@ -223,3 +225,5 @@ void windowPictureShownWhole() {
     if (picture.changes) cairo_region_destroy(picture.changes);
     picture.changes = cairo_region_create();
 }
+
+void findWindowPictureChanges(bool find) { picture.findChanges = find; }

@@ -31,3 +31,7 @@ void showWindowPicture(cairo_t* cr, int visibleHeight);
 cairo_region_t* takeWindowPictureChanges();
 // Everything the window shows has been drawn to it.
 void windowPictureShownWhole();
+// Whether the presents that follow find the rows they change (their frames are sent as
+// changes) or count as changing everything (the toolkit draws the window whole after them,
+// and finding the rows would cost for nothing). False at first.
+void findWindowPictureChanges(bool find);

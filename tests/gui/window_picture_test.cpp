@@ -155,6 +155,7 @@ TEST(WindowPicture, ShowsWhatCopyingEveryPresentWouldShow) {
     };
     std::mt19937 random(99);
     createWindowPicture();
+    findWindowPictureChanges(true);
     PlainWindow plain;
     cairo_surface_t* sentChanges = cairo_image_surface_create(CAIRO_FORMAT_RGB24, 640, 320);
     cairo_surface_t* lastFrame = nullptr;
@@ -198,6 +199,7 @@ TEST(WindowPicture, ShowsWhatCopyingEveryPresentWouldShow) {
         EXPECT_TRUE(shown(320, sentChanges) == shown(320, plain.surface))
             << "changes sent after step " << step;
     }
+    findWindowPictureChanges(false);
     cairo_surface_destroy(sentChanges);
     if (lastFrame) cairo_surface_destroy(lastFrame);
     releaseWindowPicture();
