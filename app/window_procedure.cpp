@@ -5,6 +5,7 @@
 #include "app/menu.h"
 #include "app/repaint.h"
 #include "base/game_state.h"
+#include "base/locked_write.h"
 #include "game/flow.h"
 #include "game/game_options.h"
 #include "game/items.h"
@@ -32,8 +33,11 @@ void createSequence(WindowHandle window) {
     selectFont(game.memoryDC, game.font);
 }
 
-// Game state: font (the images are released by releaseImages).
+// Game state: font (the images are released by releaseImages), the kept writes.
 void closeSequence(WindowHandle window) {
+    // A score still waiting for its lock gets a last chance while the window is there to say
+    // that it is lost.
+    flushLockedWrites();
     killTimer(window, 0);
     releaseImages();
     // A font still selected cannot be deleted; the default font goes back in first.
@@ -87,6 +91,7 @@ void timerTick(WindowHandle window, unsigned timer) {
         case 2: repaintTick(window, timer); break;
         case 1: gaugeTick(); break;
         case 0: countdownTick(); break;
+        case 3: retryLockedWrites(); break;
         default: break;
     }
 }

@@ -3,8 +3,11 @@
 
 #include <cstdint>
 #include <cstdio>
+#include <string>
+#include <vector>
 
 #include "base/dib_image.h"
+#include "base/locked_write.h"
 #include "platform/platform.h"
 
 enum ItemKind { TimeStop = 0, Bomb = 1, Half = 2, Miss = 3, Power = 4, itemKindCount = 5 };
@@ -94,6 +97,9 @@ struct GameState {
     int normalLine = 0;
     int hardLine = 0;
     int parseIndex = 0;
+    int wordsBadLineCount = 0;  // lines of a marked list that break its encoding, last index
+    int wordsFirstBadLine = 0;  // the first of them, counted from 1
+    int wordsBadLinesShown = 0;
 
     // Judging of every spelling an input method accepts (Game.ini [OPTIONS] Romaji=Any)
     int anyRomaji = 0;
@@ -120,7 +126,14 @@ struct GameState {
     char comboLabel[500] = {};
     char resultText[500] = {};
     char rankingText[5][80] = {};
-    int rankingUnusableShown = 0;  // the player has been told the ranking file cannot be used
+
+    // Writes of the data files waiting for their lock or for a disk that takes them
+    std::vector<LockedWrite> keptWrites;
+    int keptWritesRetrying = 0;          // timer 3 runs
+    uint32_t keptWritesBusySinceMs = 0;  // when the retries began
+    int lockedWriteNoticeOpen = 0;       // a box about them is open: retries wait for it
+    std::string refusedLockFile;         // the lock file found in the way, to be named
+    int refusedLockFileShown = 0;
 
     // Layout, images and platform objects
     Layout layout;

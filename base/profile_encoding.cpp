@@ -1,8 +1,7 @@
-// Profile files in the forms editors save: plain bytes, UTF-8 with a mark, UTF-16 either way
-// round, lines ended by CR alone.
+// Profile files in the encodings editors save: plain bytes, UTF-8 with a mark, UTF-16 either
+// way round.
 #include "base/profile_encoding.h"
 
-#include <algorithm>
 #include <cstdint>
 
 namespace {
@@ -89,12 +88,43 @@ void appendUnit(std::string& out, uint32_t unit, bool bigEndian) {
     out += bigEndian ? low : high;
 }
 
+// Whether the character at text[i] is a surrogate of the high range standing alone (a UTF-16
+// file's lone unit, kept); length is its bytes then.
+bool loneHighAt(std::string_view text, size_t i, size_t& length) {
+    uint32_t code = static_cast<uint8_t>(text[i]);
+    length = code < 0x80 ? 1 : readUtf8(text, i, code);
+    return length == 3 && code >= 0xD800 && code <= 0xDBFF;
+}
+
 std::string utf16FromText(std::string_view text, bool bigEndian) {
     std::string out;
     out.reserve(text.size() * 2);
     for (size_t i = 0; i < text.size();) {
+        // A lone high surrogate before a unit of the low range (an escaped byte where a value
+        // was cut, or a lone low surrogate) would read back as a pair: then its own bytes are
+        // escaped, and so are those of the lone high surrogates just before it, each of which
+        // would pair with the next one's escape.
+        size_t length = 0;
+        if (loneHighAt(text, i, length)) {
+            size_t after = i;
+            while (after < text.size() && loneHighAt(text, after, length)) after += length;
+            uint32_t next = after < text.size() ? static_cast<uint8_t>(text[after]) : 0;
+            size_t nextLength = next < 0x80 ? 1 : readUtf8(text, after, next);
+            const bool lowNext =
+                after < text.size() && (nextLength == 0 || (next >= 0xDC00 && next <= 0xDFFF));
+            for (const size_t run = i; i < after; ++i) {
+                if (lowNext) {
+                    appendUnit(out, escapedByteBase + static_cast<uint8_t>(text[i]), bigEndian);
+                } else if ((i - run) % 3 == 0) {
+                    uint32_t code = 0;
+                    readUtf8(text, i, code);
+                    appendUnit(out, code, bigEndian);
+                }
+            }
+            continue;
+        }
         uint32_t code = static_cast<uint8_t>(text[i]);
-        size_t length = code < 0x80 ? 1 : readUtf8(text, i, code);
+        length = code < 0x80 ? 1 : readUtf8(text, i, code);
         if (length == 0) {
             appendUnit(out, escapedByteBase + static_cast<uint8_t>(text[i]), bigEndian);
             ++i;
@@ -129,16 +159,11 @@ std::string profileTextFromFile(std::string_view file, ProfileForm& form) {
     } else {
         text = file;
     }
-    if (text.find('\n') == std::string::npos && text.find('\r') != std::string::npos) {
-        form.crLines = true;
-        std::replace(text.begin(), text.end(), '\r', '\n');
-    }
     return text;
 }
 
 std::string profileFileFromText(std::string_view text, const ProfileForm& form) {
     std::string lines(text);
-    if (form.crLines) std::replace(lines.begin(), lines.end(), '\n', '\r');
     switch (form.encoding) {
         case ProfileForm::utf8WithMark: return utf8Mark + lines;
         case ProfileForm::utf16Le: return "\xFF\xFE" + utf16FromText(lines, false);

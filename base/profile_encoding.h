@@ -1,6 +1,6 @@
-// The forms a player's editor may save a profile file in, and the text the parser reads of
-// each: a byte-order mark dropped, UTF-16 as UTF-8, lines ended by CR alone as lines ended by
-// LF. Writing turns the text back into the file's own form.
+// The encodings a player's editor may save a profile file in, and the text the parser reads of
+// each: a byte-order mark dropped, UTF-16 as UTF-8. Writing turns the text back into the
+// file's own form. Line ends are left as they are: the parser takes every kind.
 #pragma once
 
 #include <string>
@@ -9,8 +9,6 @@
 struct ProfileForm {
     enum Encoding { bytes, utf8WithMark, utf16Le, utf16Be };
     Encoding encoding = bytes;
-    // No line feed anywhere, and CR alone ends each line (an old Mac editor's file).
-    bool crLines = false;
 };
 
 // The text of a file's bytes, and the form they were in. Any bytes decode, a UTF-16 file cut

@@ -11,8 +11,6 @@
 
 namespace {
 
-// Far beyond any profile file the game writes; a bigger one is junk and is not read.
-constexpr size_t maxProfileBytes = size_t{16} << 20;
 constexpr size_t chunkBytes = 16384;
 
 enum class Load { loaded, missing, failed };
@@ -37,7 +35,7 @@ Load loadText(const char* resolvedPath, std::string& text, ProfileForm& form, Se
     std::FILE* file = openDataFile(resolvedPath, "rb");
     if (!file) return Load::missing;
     size_t size = 0;
-    Load result = sizeOf(file, size) && size <= maxProfileBytes ? Load::loaded : Load::failed;
+    Load result = sizeOf(file, size) && size <= maxProfileFileBytes ? Load::loaded : Load::failed;
     std::string bytes;
     char chunk[chunkBytes];
     // Asked again each time the text has doubled: a big file costs twice its parse at most.
@@ -46,7 +44,7 @@ Load loadText(const char* resolvedPath, std::string& text, ProfileForm& form, Se
         size_t got = std::fread(chunk, 1, sizeof chunk, file);
         bytes.append(chunk, got);
         // It may have grown since its size was told.
-        if (bytes.size() > maxProfileBytes) result = Load::failed;
+        if (bytes.size() > maxProfileFileBytes) result = Load::failed;
         if (got < sizeof chunk) {
             if (std::ferror(file)) result = Load::failed;
             break;
@@ -103,12 +101,13 @@ int getProfileInt(const char* section, const char* key, int defaultValue,
 bool readProfileStrings(const char* section, const char* const* keys, int count, char* const* out,
                         size_t outSize, const char* resolvedPath) {
     // Only whole lines of a file in plain bytes (or UTF-8 after its mark) can settle the keys
-    // early; a UTF-16 file, or one whose lines end in CR alone, is read whole.
+    // early; a UTF-16 file is read whole. A CR at the end may be half of a CR LF: the line
+    // before it is whole all the same.
     auto settled = [&](std::string_view bytes) {
         if (bytes.substr(0, 2) == "\xFF\xFE" || bytes.substr(0, 2) == "\xFE\xFF") return false;
-        size_t lastFeed = bytes.rfind('\n');
-        if (lastFeed == std::string_view::npos) return false;
-        std::string_view lines = bytes.substr(0, lastFeed + 1);
+        size_t lastEnd = bytes.find_last_of("\r\n");
+        if (lastEnd == std::string_view::npos) return false;
+        std::string_view lines = bytes.substr(0, lastEnd + 1);
         if (lines.substr(0, 3) == "\xEF\xBB\xBF") lines.remove_prefix(3);
         return profileValuesSettled(lines, section, keys, count);
     };
@@ -140,5 +139,18 @@ bool writeProfileStrings(const char* section, const ProfileEntry* entries, int c
     // In the file's own encoding and line ends; replaced in one step, so that a crash leaves
     // either the old table or the new one.
     std::string bytes = profileFileFromText(edited, form);
+    // Never a file its reader would refuse: past the limit, a long comment gives way.
+    while (bytes.size() > maxProfileFileBytes) {
+        size_t over = bytes.size() - maxProfileFileBytes;
+        // A text byte is at least two bytes of a UTF-16 file, unless it is part of a longer
+        // character; what is still over is taken in the next round.
+        const bool utf16 =
+            form.encoding == ProfileForm::utf16Le || form.encoding == ProfileForm::utf16Be;
+        if (utf16) over = (over + 1) / 2;
+        if (!shortenProfileComments(edited, over, form.encoding != ProfileForm::bytes)) {
+            return false;
+        }
+        bytes = profileFileFromText(edited, form);
+    }
     return replaceDataFile(resolvedPath, bytes.data(), bytes.size());
 }

@@ -4,12 +4,16 @@
 // not count, and one pair of quotes around a value is dropped. A missing file, section or key
 // reads as the default. Only the first section of a name counts, and in it the first key.
 // A file may be plain bytes, UTF-8 after a byte-order mark or UTF-16 with one, its lines ended
-// by LF, CR LF or CR alone (profile_encoding.h); a write keeps its form. A file larger than a
-// profile file can sensibly be (16 MB) is not read, and reads as missing.
+// by LF, CR LF or CR alone in any mix (profile_encoding.h); a write keeps its form. A file
+// larger than maxProfileFileBytes is not read, and reads as missing.
 #pragma once
 
 #include <cstddef>
 #include <string>
+
+// The largest profile file read, and so the largest written: a file the game wrote is a file
+// it reads. Far beyond any table; a bigger file is junk.
+constexpr size_t maxProfileFileBytes = size_t{16} << 20;
 
 // The value of key, cut to outSize - 1 bytes, or defaultValue (null reads as "") when the
 // file, section or key is missing.
@@ -27,8 +31,9 @@ struct ProfileEntry {
 
 // Sets each key of section to its value: an existing key is rewritten in place, a missing one
 // is added at the end of its section, a missing section or file is created; every other byte
-// stays. All entries go to disk in one replacement (replaceDataFile). Returns false, with the
-// old file intact, on failure.
+// stays, unless the file would grow past maxProfileFileBytes: then comments give way
+// (shortenProfileComments), never a key. All entries go to disk in one replacement
+// (replaceDataFile). Returns false, with the old file intact, on failure.
 bool writeProfileStrings(const char* section, const ProfileEntry* entries, int count,
                          const char* resolvedPath);
 

@@ -3,9 +3,12 @@
 
 #include <algorithm>
 #include <cstring>
+#include <limits>
 #include <map>
 #include <utility>
 #include <vector>
+
+#include "base/cp932.h"
 
 namespace {
 
@@ -28,19 +31,24 @@ bool sameName(std::string_view a, std::string_view b) {
     return true;
 }
 
+bool isLineEnd(char c) { return c == '\n' || c == '\r'; }
+
 struct Line {
     size_t begin;           // offset of the first byte
-    size_t end;             // offset just past the line feed, or the end of the text
-    std::string_view body;  // the line without its LF or CR LF
+    size_t end;             // offset just past the line's end, or the end of the text
+    std::string_view body;  // the line without its CR LF, LF or CR
 };
 
-// The line that starts at offset begin, which lies inside text. Lines are found one at a time:
-// a file of nothing but line feeds must not cost a record per byte.
+// The line that starts at offset begin, which lies inside text. A line ends at CR LF, LF or
+// a CR alone, in any mix, as editors on different systems leave them. Lines are found one at
+// a time: a file of nothing but line ends must not cost a record per byte.
 Line lineAt(std::string_view text, size_t begin) {
-    size_t feed = text.find('\n', begin);
-    if (feed == std::string_view::npos) return {begin, text.size(), text.substr(begin)};
-    size_t bodyEnd = feed > begin && text[feed - 1] == '\r' ? feed - 1 : feed;
-    return {begin, feed + 1, text.substr(begin, bodyEnd - begin)};
+    size_t stop = begin;
+    while (stop < text.size() && !isLineEnd(text[stop])) ++stop;
+    if (stop == text.size()) return {begin, text.size(), text.substr(begin)};
+    size_t end = stop + 1;
+    if (text[stop] == '\r' && end < text.size() && text[end] == '\n') ++end;
+    return {begin, end, text.substr(begin, stop - begin)};
 }
 
 enum class LineKind { other, section, key };
@@ -106,19 +114,31 @@ SectionSpan findSection(std::string_view text, std::string_view section) {
     return span;
 }
 
+// The line end most of the text's lines have (CR LF for a text without one): lines added
+// keep the file's form.
 std::string lineEnding(std::string_view text) {
-    size_t feed = text.find('\n');
-    if (feed == std::string_view::npos) return "\r\n";
-    return feed > 0 && text[feed - 1] == '\r' ? "\r\n" : "\n";
+    size_t crLf = 0, lf = 0, cr = 0;
+    for (size_t i = 0; i < text.size(); ++i) {
+        if (text[i] == '\n') {
+            ++lf;
+        } else if (text[i] == '\r' && i + 1 < text.size() && text[i + 1] == '\n') {
+            ++crLf;
+            ++i;
+        } else if (text[i] == '\r') {
+            ++cr;
+        }
+    }
+    if (lf > crLf && lf >= cr) return "\n";
+    if (cr > crLf && cr > lf) return "\r";
+    return "\r\n";
 }
 
-// A value is one line: anything from a line feed (or CR LF) on would become lines of its own.
-// A lone CR is part of a line to the reader, so it stays.
+// A value is one line: anything from a line end on would become lines of its own.
 std::string_view oneLine(const char* value) {
     std::string_view text = value ? value : "";
-    size_t feed = text.find('\n');
-    if (feed == std::string_view::npos) return text;
-    return text.substr(0, feed > 0 && text[feed - 1] == '\r' ? feed - 1 : feed);
+    size_t end = 0;
+    while (end < text.size() && !isLineEnd(text[end])) ++end;
+    return text.substr(0, end);
 }
 
 // The reader trims blanks and one pair of enclosing quotes off a value; a value that would
@@ -212,7 +232,7 @@ std::string editProfileText(std::string_view text, std::string_view section,
     result.reserve(text.size() + additions.size() + section.size() + 8);
     if (!span.found) {
         result = text;
-        if (!result.empty() && result.back() != '\n') result += eol;
+        if (!result.empty() && !isLineEnd(result.back())) result += eol;
         result += "[" + std::string(section) + "]" + eol + additions;
         return result;
     }
@@ -235,10 +255,85 @@ std::string editProfileText(std::string_view text, std::string_view section,
             result.append(text.substr(bodyEnd, line.end - bodyEnd));
         }
         if (line.begin == last && !additions.empty()) {
-            if (result.back() != '\n') result += eol;
+            if (!isLineEnd(result.back())) result += eol;
             result += additions;
         }
         at = line.end;
     }
     return result;
+}
+
+namespace {
+
+// The longest start of the body at begin, at most want bytes, that ends between characters.
+size_t characterEdge(std::string_view text, size_t begin, size_t want, bool utf8) {
+    if (utf8) {
+        while (want > 0 && (static_cast<unsigned char>(text[begin + want]) & 0xC0) == 0x80) --want;
+        return want;
+    }
+    size_t edge = 0;
+    while (edge < want) {
+        size_t step = isCp932LeadByte(static_cast<unsigned char>(text[begin + edge])) ? 2 : 1;
+        if (edge + step > want) break;
+        edge += step;
+    }
+    return edge;
+}
+
+}  // namespace
+
+bool shortenProfileComments(std::string& text, size_t bytes, bool utf8) {
+    if (bytes == 0) return true;
+    struct Loose {
+        size_t begin;
+        size_t bodyLength;
+        size_t end;
+    };
+    std::vector<Loose> loose;
+    size_t available = 0;
+    for (size_t at = 0; at < text.size();) {
+        Line line = lineAt(text, at);
+        if (parseLine(line.body).kind == LineKind::other) {
+            loose.push_back({line.begin, line.body.size(), line.end});
+            available += line.end - line.begin;
+        }
+        at = line.end;
+    }
+    if (available < bytes) return false;
+    std::stable_sort(loose.begin(), loose.end(),
+                     [](const Loose& a, const Loose& b) { return a.bodyLength > b.bodyLength; });
+    // What is kept of each line touched, by its offset: the length of its body, or none.
+    constexpr size_t dropped = std::numeric_limits<size_t>::max();
+    std::map<size_t, size_t> kept;
+    size_t left = bytes;
+    for (const Loose& line : loose) {
+        if (left == 0) break;
+        if (line.bodyLength > left) {
+            // Cutting the end of a line never makes it a key or a header: no '=' or ']' comes.
+            size_t keep = characterEdge(text, line.begin, line.bodyLength - left, utf8);
+            if (keep > 0) {
+                kept[line.begin] = keep;
+                left = 0;
+                break;
+            }
+        }
+        kept[line.begin] = dropped;
+        left -= std::min(left, line.end - line.begin);
+    }
+    std::string result;
+    result.reserve(text.size() - bytes);
+    for (size_t at = 0; at < text.size();) {
+        Line line = lineAt(text, at);
+        auto touched = kept.find(line.begin);
+        if (touched == kept.end()) {
+            result.append(text, line.begin, line.end - line.begin);
+        } else if (touched->second != dropped) {
+            size_t bodyEnd = line.begin + line.body.size();
+            result.append(text, line.begin, touched->second);
+            result.append(text, bodyEnd, line.end - bodyEnd);
+        }
+        at = line.end;
+    }
+    text = std::move(result);
+    return true;
 }

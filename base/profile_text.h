@@ -1,5 +1,6 @@
 // Profile (INI) text in memory: looking up values and editing keys with every other byte kept.
-// Works on any bytes, NUL and overlong lines included, so a fuzzer can drive it directly.
+// Works on any bytes, NUL and overlong lines included, so a fuzzer can drive it directly. Lines
+// end at CR LF, LF or a CR alone, in any mix.
 #pragma once
 
 #include <cstddef>
@@ -23,7 +24,14 @@ void lookupProfileString(std::string_view text, const char* section, const char*
                          const char* defaultValue, char* out, size_t outSize);
 
 // text with each entry applied in order. Lines are kept byte for byte except the key lines
-// rewritten; keys and a section that are added use the text's first line ending (CR LF for
-// a text without one).
+// rewritten; keys and a section that are added use the line end most of the text's lines
+// have (CR LF for a text without one).
 std::string editProfileText(std::string_view text, std::string_view section,
                             const ProfileEntry* entries, int count);
+
+// Makes text at least bytes bytes shorter from the lines that are neither section headers nor
+// keys (comments, blank and stray lines), longest first: the longest loses the end it must
+// (cut at a character's edge, UTF-8 when utf8, else code page 932), and a line that would
+// keep nothing goes whole. Returns false, with text unchanged, when those lines do not hold
+// that many bytes: the table is never cut.
+bool shortenProfileComments(std::string& text, size_t bytes, bool utf8);

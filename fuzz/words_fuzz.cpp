@@ -1,9 +1,11 @@
-// Word lists: any bytes as Date\Words.txt (as code page 932, or as UTF-8 or CR-only lines), indexed
-// and drawn from for the three difficulties one after the other (as a player switching difficulty
-// would), with two seeds each. The index is compared with one worked out here straight from the
-// format's rules, and a section that indexing calls drawable must always yield a word.
+// Word lists: any bytes as Date\Words.txt (as code page 932, UTF-8 or UTF-16, lines ended any
+// way), indexed and drawn from for the three difficulties one after the other (as a player
+// switching difficulty would), with two seeds each. The index is compared with one worked out here
+// straight from the format's rules, and a section that indexing calls drawable must always yield a
+// word.
 #include <algorithm>
 #include <cstdint>
+#include <cstdio>
 #include <cstring>
 #include <string>
 #include <vector>
@@ -41,35 +43,103 @@ bool isUtf8(const std::string& bytes) {
     return true;
 }
 
-// The bytes the records come from: the file up to its 0x1A; a list saved as UTF-8 (after a
-// byte-order mark, or valid UTF-8 beyond ASCII) made code page 932, and a list without a LF
-// whose lines end in CR alone given LF ends.
-std::string wordsText(const uint8_t* data, size_t size) {
+// UTF-16 units as UTF-8, a broken unit (a surrogate alone, a last odd byte) as 0xFF.
+std::string fromUtf16(const std::string& units, bool bigEndian) {
+    std::vector<uint32_t> codes;
+    for (size_t i = 0; i + 1 < units.size(); i += 2) {
+        const auto a = static_cast<uint8_t>(units[i]), b = static_cast<uint8_t>(units[i + 1]);
+        codes.push_back(bigEndian ? (a << 8 | b) : (b << 8 | a));
+    }
+    std::string text;
+    for (size_t i = 0; i < codes.size(); ++i) {
+        uint32_t code = codes[i];
+        const bool high = code >= 0xD800 && code < 0xDC00;
+        if (high && i + 1 < codes.size() && codes[i + 1] >= 0xDC00 && codes[i + 1] < 0xE000) {
+            code = 0x10000 + ((code - 0xD800) << 10) + (codes[++i] - 0xDC00);
+        } else if (code >= 0xD800 && code < 0xE000) {
+            text += '\xFF';
+            continue;
+        }
+        const int length = code < 0x80 ? 1 : code < 0x800 ? 2 : code < 0x10000 ? 3 : 4;
+        if (length == 1) {
+            text += static_cast<char>(code);
+            continue;
+        }
+        const uint8_t leads[5] = {0, 0, 0xC0, 0xE0, 0xF0};
+        text += static_cast<char>(leads[length] | code >> (6 * (length - 1)));
+        for (int k = length - 2; k >= 0; --k)
+            text += static_cast<char>(0x80 | (code >> (6 * k) & 0x3F));
+    }
+    if (units.size() % 2 != 0) text += '\xFF';
+    return text;
+}
+
+// Lines end at CR LF, LF or a CR alone.
+size_t lineEndLength(const std::string& text, size_t i) {
+    if (text[i] == '\n') return 1;
+    if (text[i] != '\r') return 0;
+    return i + 1 < text.size() && text[i + 1] == '\n' ? 2 : 1;
+}
+
+struct Bad {
+    int count = 0;
+    int first = 0;
+};
+
+// Each line that is not UTF-8 is read as an empty line.
+std::string emptyBadLines(const std::string& text, Bad& bad) {
+    std::string kept, line;
+    int number = 1;
+    for (size_t i = 0; i <= text.size(); ++i) {
+        const size_t end = i < text.size() ? lineEndLength(text, i) : 0;
+        if (i < text.size() && end == 0) {
+            line += text[i];
+            continue;
+        }
+        if (i == text.size() && line.empty()) break;
+        if (!isUtf8(line) && bad.count++ == 0) bad.first = number;
+        kept += isUtf8(line) ? line : "";
+        kept += text.substr(i, end);
+        line.clear();
+        i += end > 0 ? end - 1 : 0;
+        ++number;
+    }
+    return kept;
+}
+
+// The bytes the records come from: the file up to its 0x1A; a list saved after a byte-order
+// mark (UTF-8 or UTF-16), its broken lines emptied, or as valid UTF-8 beyond ASCII, made code
+// page 932.
+std::string wordsText(const uint8_t* data, size_t size, Bad& bad) {
     std::string bytes(reinterpret_cast<const char*>(data), size);
-    const bool marked = bytes.compare(0, 3, "\xEF\xBB\xBF") == 0;
-    if (marked) bytes.erase(0, 3);
+    bool marked = true;
+    if (bytes.compare(0, 3, "\xEF\xBB\xBF") == 0) {
+        bytes.erase(0, 3);
+    } else if (bytes.compare(0, 2, "\xFF\xFE") == 0 || bytes.compare(0, 2, "\xFE\xFF") == 0) {
+        bytes = fromUtf16(bytes.substr(2), bytes[0] == '\xFE');
+    } else {
+        marked = false;
+    }
     bytes = bytes.substr(0, bytes.find('\x1A'));
-    const bool fromUtf8 =
-        isUtf8(bytes) && std::any_of(bytes.begin(), bytes.end(), [](char c) { return c & 0x80; });
-    const bool crLines =
-        bytes.find('\n') == std::string::npos && bytes.find('\r') != std::string::npos;
+    if (marked) bytes = emptyBadLines(bytes, bad);
+    const bool fromUtf8 = marked || (isUtf8(bytes) && std::any_of(bytes.begin(), bytes.end(),
+                                                                  [](char c) { return c & 0x80; }));
     if (fromUtf8) {
         std::string converted(bytes.size(), '\0');
         converted.resize(cp932FromUtf8(bytes.data(), bytes.size(), converted.data()));
         bytes = converted;
     }
-    if (crLines) std::replace(bytes.begin(), bytes.end(), '\r', '\n');
     return bytes;
 }
 
-// The records as text mode hands them over: reading stops at 0x1A, CR LF is one LF, and a
-// record ends after a LF or at 1023 bytes.
-std::vector<std::string> expectedRecords(const uint8_t* data, size_t size) {
-    const std::string bytes = wordsText(data, size);
+// The records as the list is read: reading stops at 0x1A, every line end is one LF, and a
+// record ends after a line end or at 1023 bytes.
+std::vector<std::string> expectedRecords(const std::string& bytes) {
     std::string text;
     for (size_t i = 0; i < bytes.size() && bytes[i] != 0x1A; ++i) {
-        if (bytes[i] == '\r' && i + 1 < bytes.size() && bytes[i + 1] == '\n') continue;
-        text += bytes[i];
+        const size_t end = lineEndLength(bytes, i);
+        text += end > 0 ? '\n' : bytes[i];
+        i += end > 1 ? 1 : 0;
     }
     std::vector<std::string> records;
     std::string record;
@@ -135,8 +205,10 @@ extern "C" int LLVMFuzzerTestOneInput(const uint8_t* data, size_t size) {
     headlessReset();
     game = GameState{};
     writeFuzzFile("Date/Words.txt", data, size);
-    const std::vector<std::string> records = expectedRecords(data, size);
+    Bad bad;
+    const std::vector<std::string> records = expectedRecords(wordsText(data, size, bad));
     const Index index = expectedIndex(records);
+    bool badLinesTold = false;
 
     for (int difficulty : {Easy, Normal, Hard}) {
         game.difficulty = difficulty;
@@ -147,14 +219,23 @@ extern "C" int LLVMFuzzerTestOneInput(const uint8_t* data, size_t size) {
         const int lines[3] = {game.easyLine, game.normalLine, game.hardLine};
         for (int h = 0; h < 3; ++h) FUZZ_CHECK(index.header[h] < 0 || lines[h] == index.header[h]);
         FUZZ_CHECK(drawable == expectedDrawable(records, index, difficulty));
-        // Exactly one message when the section cannot be played, none when it can.
+        // Exactly one message when the section cannot be played, none when it can; broken
+        // lines are named before, the first time only.
         const auto& events = headlessEvents();
-        FUZZ_CHECK(events.size() == (drawable ? 0u : 1u));
+        const size_t told = bad.count > 0 && !badLinesTold ? 1 : 0;
+        badLinesTold = true;
+        FUZZ_CHECK(events.size() == told + (drawable ? 0u : 1u));
+        if (told == 1) {
+            char text[256];
+            std::snprintf(text, sizeof text, textWordsBadLinesFormat, bad.count, bad.first);
+            FUZZ_CHECK(events[0].text == text);
+        }
         if (!drawable) {
-            FUZZ_CHECK(events[0].text == sectionMessage(difficulty));
-            FUZZ_CHECK(events[0].caption == textErrorCaption);
+            FUZZ_CHECK(events[told].text == sectionMessage(difficulty));
+            FUZZ_CHECK(events[told].caption == textErrorCaption);
             continue;
         }
+        headlessClearEvents();
 
         for (unsigned seed : {1u, 0x9E3779B9u}) {
             std::string first;

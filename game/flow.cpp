@@ -7,6 +7,7 @@
 #include "base/crt_random.h"
 #include "base/data_path.h"
 #include "base/game_state.h"
+#include "base/locked_write.h"
 #include "base/texts.h"
 #include "game/any_romaji.h"
 #include "platform/platform.h"
@@ -80,6 +81,8 @@ void beginGame() {
         callOffGame(gaugeAtStart);
         return;
     }
+    // Gauge ticks kept coming while a note about the list was open: its time is not the game's.
+    game.timeGauge = gaugeAtStart;
     game.playing = 1;
     nextWord();
 }
@@ -178,6 +181,8 @@ void gameOver() {
     std::snprintf(game.resultText, sizeof game.resultText, textResultFormat, game.score,
                   game.maxCombo);
     showMessageBox(game.mainWindow, game.resultText, textScoreCaption);
+    // A score that could not be saved is told of after the result, never before it.
+    showLockedWriteNotices();
 
     game.combo = 0;
     game.hits = 0;

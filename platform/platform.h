@@ -165,11 +165,28 @@ std::FILE* openDataFile(const char* resolvedPath, const char* mode);
 // symbolic link is kept and its target replaced. Returns false on any failure, with the old
 // file whole and nothing of the attempt left behind.
 bool replaceDataFile(const char* resolvedPath, const void* bytes, size_t size);
-// Takes the lock that every copy of the game holds while it reads, changes and replaces the
-// file at resolvedPath (a lock file beside the real file), waiting a few seconds at most.
-// Once held, temporary files that a writer killed mid-replacement left are removed. Null,
-// with nothing locked, when no lock can be had.
-FileLock lockDataFile(const char* resolvedPath);
+// Appends size bytes at the end of the file at resolvedPath (made when missing) and syncs them
+// to disk; a symbolic link is followed as replaceDataFile follows it, and anything but a
+// regular file is refused. Returns false on any failure (full disk, I/O error, short write),
+// with the file exactly as it was: cut back to its old length, or not made.
+bool appendDataFile(const char* resolvedPath, const void* bytes, size_t size);
+
+// What lockDataFile found when it did not get the lock, and what stood in its way.
+struct LockAttempt {
+    // Another process holds the lock; it is freed when that process ends, so trying again
+    // later will get it. False with no lock: no lock can be had in this folder at all.
+    bool busy = false;
+    // The lock file beside the file (the name of the file links lead to, with ".lock") is in
+    // the way: a folder, a link, a pipe or a file this user cannot open stands under its
+    // name, or its file system refuses locks. Set whether or not the lock was had without it.
+    bool lockFileRefused = false;
+};
+// Takes the lock that every copy of the game holds while it reads, changes and writes the data
+// files beside resolvedPath: the lock of their folder (on Windows a mutex named after it) and
+// the lock file, each that can be had; either keeps out every other copy. Waits up to waitMs
+// while another process holds it (0: not at all). Once held, temporary files that a writer
+// killed mid-replacement left are removed. Null, with nothing locked, when it is not had.
+FileLock lockDataFile(const char* resolvedPath, unsigned waitMs, LockAttempt& attempt);
 // Releases a lock of lockDataFile; null is ignored.
 void unlockDataFile(FileLock lock);
 // Converts size bytes of valid UTF-8 text (a data file a player's editor saved so) to code

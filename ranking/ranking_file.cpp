@@ -4,9 +4,11 @@
 #include <climits>
 #include <cstdio>
 #include <string>
+#include <utility>
 
 #include "base/data_path.h"
 #include "base/game_state.h"
+#include "base/locked_write.h"
 #include "base/profile_file.h"
 #include "base/texts.h"
 #include "platform/platform.h"
@@ -15,12 +17,13 @@ namespace {
 
 // The folder is spelled in lower case here; paths match it to Date without regard to case.
 const char rankingPath[] = "\\date\\RankingDate.ini";
+const char rankingFileName[] = "RankingDate.ini";
 const char* const rankKeys[5] = {"1", "2", "3", "4", "5"};
 constexpr size_t entrySize = sizeof game.rankingText[0];
 
-const char* rankingSection() {
-    if (game.difficulty == Easy) return "EASY";
-    if (game.difficulty == Normal) return "NORMAL";
+const char* sectionOf(int difficulty) {
+    if (difficulty == Easy) return "EASY";
+    if (difficulty == Normal) return "NORMAL";
     return "HARD";
 }
 
@@ -39,45 +42,22 @@ int entryNumber(const char* text) {
     return static_cast<int>(negative ? -number : number);
 }
 
-// Game state: reads difficulty. One read serves all five keys, and stops once they are
-// found: the ranking screen reads the file at every paint. False when the file cannot be
-// used (too large, unreadable); its entries are then empty.
-bool readTable(const char* path, char* const (&entries)[5]) {
-    return readProfileStrings(rankingSection(), rankKeys, 5, entries, entrySize, path);
+// One read serves all five keys, and stops once they are found: the ranking screen reads the
+// file at every paint. False when the file cannot be used (too large, unreadable); its
+// entries are then empty.
+bool readTable(const char* path, int difficulty, char* const (&entries)[5]) {
+    return readProfileStrings(sectionOf(difficulty), rankKeys, 5, entries, entrySize, path);
 }
 
-}  // namespace
-
-bool resolveRankingPath(char* path) { return resolveDataPath(path, rankingPath); }
-
-void readRanking(char* rank1, char* rank2, char* rank3, char* rank4, char* rank5) {
-    char path[dataPathSize];
-    resolveRankingPath(path);
-    readTable(path, {rank1, rank2, rank3, rank4, rank5});
-}
-
-// Game state: reads difficulty; writes rankingText, the table as it was.
-void insertRanking(int score) {
-    char path[dataPathSize];
-    resolveDataPath(path, rankingPath);
-    // Another copy of the game may end its game at the same moment: the table compared must
-    // be the one replaced, or one of the two scores is lost. Without a lock (none can be
-    // made here) the score is still entered.
-    FileLock lock = lockDataFile(path);
+// Game state: writes rankingText, the table as it was. Enters score into the table of
+// difficulty with the lock held; a file that cannot be used or written is left as it is.
+WriteOutcome enterScore(const std::string& path, int difficulty, int score) {
     auto& old = game.rankingText;
-    if (!readTable(path, {old[0], old[1], old[2], old[3], old[4]})) {
-        // A file this game cannot use is left as it is; the player hears of it, once, rather
-        // than losing every score without a word.
-        unlockDataFile(lock);
-        if (game.rankingUnusableShown == 0) {
-            game.rankingUnusableShown = 1;
-            showMessageBox(game.mainWindow, textRankingUnusable, textErrorCaption);
-        }
-        return;
+    if (!readTable(path.c_str(), difficulty, {old[0], old[1], old[2], old[3], old[4]})) {
+        return WriteOutcome::fileUnusable;
     }
     char newEntry[16];
     std::snprintf(newEntry, sizeof newEntry, "%d", score);
-
     for (int rank = 0; rank < 5; ++rank) {
         // An equal score does not take the place; it is compared with the next entry.
         if (score <= entryNumber(old[rank])) continue;
@@ -88,9 +68,37 @@ void insertRanking(int score) {
         for (int below = rank + 1; below < 5; ++below) {
             changed[count++] = {rankKeys[below], old[below - 1]};
         }
-        // A failed write leaves the old table; there is nothing to tell the player.
-        writeProfileStrings(rankingSection(), changed, count, path);
-        break;
+        const bool written =
+            writeProfileStrings(sectionOf(difficulty), changed, count, path.c_str());
+        return written ? WriteOutcome::written : WriteOutcome::notWritten;
     }
-    unlockDataFile(lock);
+    return WriteOutcome::written;
+}
+
+}  // namespace
+
+bool resolveRankingPath(char* path) { return resolveDataPath(path, rankingPath); }
+
+void readRanking(char* rank1, char* rank2, char* rank3, char* rank4, char* rank5) {
+    char path[dataPathSize];
+    resolveRankingPath(path);
+    readTable(path, game.difficulty, {rank1, rank2, rank3, rank4, rank5});
+}
+
+// Game state: reads difficulty; rankingText through the write, now or later.
+void insertRanking(int score) {
+    char path[dataPathSize];
+    // A working folder too long for the path was named to the player at start-up.
+    if (!resolveRankingPath(path)) return;
+    // Another copy of the game may end its game at the same moment: the table compared must
+    // be the one replaced, or one of the two scores is lost. So the entry is made under the
+    // lock, and kept for later while another copy holds it.
+    LockedWrite write;
+    write.lockPath = path;
+    write.fileName = rankingFileName;
+    write.what = textWhatScore;
+    write.apply = [path = std::string(path), difficulty = game.difficulty, score] {
+        return enterScore(path, difficulty, score);
+    };
+    submitLockedWrite(std::move(write));
 }

@@ -1,4 +1,4 @@
-// Text-mode records from a binary stream.
+// Text-mode records from a binary stream, every kind of line end taken.
 #include "words/record_reader.h"
 
 #include <algorithm>
@@ -21,12 +21,10 @@ size_t readRecord(std::FILE* file, char (&record)[recordBufferSize]) {
             break;
         }
         if (c == '\r') {
+            // A CR alone ends the line as a CR LF does.
             int next = std::getc(file);
-            if (next == '\n') {
-                c = '\n';
-            } else if (next != EOF) {
-                std::ungetc(next, file);
-            }
+            if (next != '\n' && next != EOF) std::ungetc(next, file);
+            c = '\n';
         }
         record[length++] = static_cast<char>(c);
         if (c == '\n') break;
@@ -55,28 +53,30 @@ RecordReader::Extent RecordReader::measure() {
     if (const void* mark = std::memchr(at, endOfFileMark, window)) {
         window = static_cast<size_t>(static_cast<const unsigned char*>(mark) - at);
     }
-    if (const void* found = std::memchr(at, '\n', window)) {
-        const size_t lineFeed = static_cast<size_t>(static_cast<const unsigned char*>(found) - at);
-        // Only the byte before the line feed can make a CR LF pair inside one record.
-        const bool crLf = lineFeed > 0 && at[lineFeed - 1] == '\r';
-        const size_t length = lineFeed + 1 - (crLf ? 1 : 0);
-        if (length <= recordMaxBytes) return {lineFeed + 1, length};
+    // The first line end: the nearer of the first LF and the first CR.
+    size_t stop = window;
+    for (unsigned char lineEnd : {'\n', '\r'}) {
+        if (const void* found = std::memchr(at, lineEnd, stop)) {
+            stop = static_cast<size_t>(static_cast<const unsigned char*>(found) - at);
+        }
     }
-    // No line feed within reach: the record is cut at 1023 bytes, the mark or the end.
+    // A line end within the record's reach: a CR LF pair takes two bytes of the stream and
+    // one of the record. The byte after a CR is held whenever it counts: the window holds a
+    // byte more than a record can, or the stream ends inside it.
+    if (stop < window && stop + 1 <= recordMaxBytes) {
+        const bool crLf = at[stop] == '\r' && stop + 1 < window && at[stop + 1] == '\n';
+        return {stop + (crLf ? 2 : 1), stop + 1};
+    }
+    // No line end within reach: the record is cut at 1023 bytes, the mark or the end.
     const size_t length = std::min(window, recordMaxBytes);
     return {length, length};
 }
 
 size_t RecordReader::next(char (&record)[recordBufferSize]) {
     const Extent extent = measure();
-    const unsigned char* at = bytes + start;
-    if (extent.length < extent.rawBytes) {
-        // A CR LF ending: the CR is dropped and the LF kept.
-        std::memcpy(record, at, extent.length - 1);
-        record[extent.length - 1] = '\n';
-    } else {
-        std::memcpy(record, at, extent.length);
-    }
+    std::memcpy(record, bytes + start, extent.length);
+    // Every line end reads as one LF.
+    if (extent.length > 0 && record[extent.length - 1] == '\r') record[extent.length - 1] = '\n';
     record[extent.length] = '\0';
     start += extent.rawBytes;
     return extent.length;

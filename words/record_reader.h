@@ -1,5 +1,6 @@
-// Records of a text file as the C runtime's text mode hands them to fgets, read from a binary
-// stream so that every platform sees the same bytes.
+// Records of a text file, much as the C runtime's text mode hands them to fgets, read from a
+// binary stream so that every platform sees the same bytes; but a line may end in CR LF, LF or
+// a CR alone, in any mix, as editors on different systems leave them.
 #pragma once
 
 #include <cstddef>
@@ -12,10 +13,9 @@ constexpr size_t recordMaxBytes = 1023;
 constexpr size_t recordBufferSize = 1025;
 
 // Reads the next record into record and terminates it with a NUL. A record ends just after a
-// line feed, at recordMaxBytes bytes, or at the end of the file. CR LF reads as one LF, a CR
-// before anything else stays, and a byte 0x1A ends the file: neither it nor anything after
-// it is ever read. Returns the record's length in bytes (NUL bytes inside count), 0 when no
-// record is left.
+// line end, at recordMaxBytes bytes, or at the end of the file. CR LF, and a CR alone, read as
+// one LF, and a byte 0x1A ends the file: neither it nor anything after it is ever read. Returns the
+// record's length in bytes (NUL bytes inside count), 0 when no record is left.
 size_t readRecord(std::FILE* file, char (&record)[recordBufferSize]);
 
 // The same records through a buffer of the reader's own: large reads and a search for the line

@@ -3,6 +3,7 @@
 
 #include <algorithm>
 #include <cstdint>
+#include <cstdio>
 #include <cstring>
 #include <limits>
 #include <string>
@@ -83,10 +84,11 @@ void showSectionEmpty() {
 // its text made code page 932 when an editor saved it otherwise.
 struct WordRecords {
     std::string converted;
+    BadWordLines bad;
     bool fromText;
     RecordReader reader;
     explicit WordRecords(std::FILE* file)
-        : fromText(convertedWordsText(file, converted)),
+        : fromText(convertedWordsText(file, converted, bad)),
           reader(fromText ? RecordReader(std::string_view(converted)) : RecordReader(file)) {}
 };
 
@@ -162,7 +164,7 @@ void closeWordsFile() {
     game.wordsFile = nullptr;
 }
 
-// Game state: wordsLineCount and the three header lines; reads difficulty.
+// Game state: wordsLineCount, the three header lines, the bad lines; reads difficulty.
 bool indexWordStream(std::FILE* file) {
     bool foundEasy = false, foundNormal = false, foundHard = false;
     // Sections are known only at the end (a header may come again), so note every record
@@ -172,6 +174,8 @@ bool indexWordStream(std::FILE* file) {
     RecordReader& reader = records.reader;
     char record[recordBufferSize] = {};
     game.wordsLineCount = 0;
+    game.wordsBadLineCount = records.bad.count;
+    game.wordsFirstBadLine = records.bad.first;
     while (size_t length = reader.next(record)) {
         int r = game.wordsLineCount;
         // Each test on its own: a record is checked against all three headers.
@@ -197,10 +201,19 @@ bool indexWordStream(std::FILE* file) {
     return bounded && words.anyIn(currentSection());
 }
 
+// Game state: wordsBadLinesShown; reads mainWindow, the owner of the messages.
 bool indexWordSections() {
     if (!openWordsFile()) return false;
     bool drawable = indexWordStream(game.wordsFile);
     closeWordsFile();
+    // Once, and before a section found empty because of them: the player sees why.
+    if (game.wordsBadLineCount > 0 && game.wordsBadLinesShown == 0) {
+        game.wordsBadLinesShown = 1;
+        char text[256];
+        std::snprintf(text, sizeof text, textWordsBadLinesFormat, game.wordsBadLineCount,
+                      game.wordsFirstBadLine);
+        showMessageBox(game.mainWindow, text, textErrorCaption);
+    }
     if (!drawable) showSectionEmpty();
     return drawable;
 }

@@ -1,6 +1,6 @@
 // The word list, Date\Words.txt: opening it, indexing its three sections, drawing a word. The
-// list is code page 932; one a player's editor saved as UTF-8 or with lines ended by CR alone
-// is read as the same list (words_text.h).
+// list is code page 932; one a player's editor saved as UTF-8 or UTF-16, or with lines ended
+// by CR alone, is read as the same list (words_text.h).
 #pragma once
 
 #include <cstdio>
@@ -17,12 +17,13 @@ void closeWordsFile();
 // (last occurrence wins). Returns true when the section of game.difficulty holds a word that
 // can be drawn; otherwise exactly one message has been shown (the file cannot be opened, or
 // "Words.txtの[EASY]に単語がありません" for the section), or none for a working folder too long
-// for the path, and false is returned.
+// for the path, and false is returned. Lines of a marked list that break its encoding are
+// named once in a message of their own, the first time they are found.
 bool indexWordSections();
 
 // The scan of indexWordSections over any stream, from its current position, showing nothing:
-// sets game.wordsLineCount and the header lines found, and returns whether the section of
-// game.difficulty holds a word that can be drawn.
+// sets game.wordsLineCount, the header lines found and the bad lines, and returns whether the
+// section of game.difficulty holds a word that can be drawn.
 bool indexWordStream(std::FILE* file);
 
 // Draws a word of the current section from game.wordsFile, just opened, and splits it into

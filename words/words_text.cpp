@@ -1,17 +1,26 @@
 // Telling how the word list was saved, and making its text code page 932 when it is not.
 #include "words/words_text.h"
 
-#include <algorithm>
 #include <cstdint>
 #include <cstring>
+#include <string_view>
 
 #include "platform/platform.h"
 
 namespace {
 
-constexpr int endOfFileMark = 0x1A;
+constexpr char endOfFileMark = 0x1A;
 // A word list past this is not a player's edit; it is read as it stands, as it always was.
 constexpr size_t maxConvertedBytes = size_t{64} << 20;
+
+enum class Mark { none, utf8, utf16Le, utf16Be };
+
+Mark markOf(std::string_view bytes) {
+    if (bytes.substr(0, 3) == "\xEF\xBB\xBF") return Mark::utf8;
+    if (bytes.substr(0, 2) == "\xFF\xFE") return Mark::utf16Le;
+    if (bytes.substr(0, 2) == "\xFE\xFF") return Mark::utf16Be;
+    return Mark::none;
+}
 
 // Whether bytes fed one at a time are UTF-8: whole, shortest sequences, no surrogates.
 struct Utf8Check {
@@ -47,56 +56,128 @@ struct Utf8Check {
     bool whole() const { return valid && pending == 0; }
 };
 
-}  // namespace
+bool isUtf8(std::string_view bytes) {
+    Utf8Check check;
+    for (char c : bytes) check.feed(static_cast<uint8_t>(c));
+    return check.whole();
+}
 
-bool convertedWordsText(std::FILE* file, std::string& text) {
-    text.clear();
-    const long start = std::ftell(file);
-    if (start < 0) return false;
-    bool marked = false;
-    bool lineFeed = false;
-    bool carriageReturn = false;
-    Utf8Check utf8;
-    std::string bytes;
-    bool tooLarge = false;
-    unsigned char chunk[32768];
-    for (bool first = true, ended = false; !ended; first = false) {
-        size_t got = std::fread(chunk, 1, sizeof chunk, file);
-        if (got < sizeof chunk) ended = true;
-        size_t from = 0;
-        if (first && got >= 3 && std::memcmp(chunk, "\xEF\xBB\xBF", 3) == 0) {
-            marked = true;
-            from = 3;
+// text with each line that is not UTF-8 emptied (its line end kept), the lines counted as the
+// record reader ends them: at CR LF, LF or a CR alone.
+std::string withBadLinesEmptied(std::string_view text, BadWordLines& bad) {
+    std::string kept;
+    kept.reserve(text.size());
+    int line = 0;
+    for (size_t at = 0; at < text.size();) {
+        ++line;
+        size_t stop = at;
+        while (stop < text.size() && text[stop] != '\n' && text[stop] != '\r') ++stop;
+        size_t end = stop;
+        if (end < text.size()) ++end;
+        if (text[stop] == '\r' && end < text.size() && text[end] == '\n') ++end;
+        if (isUtf8(text.substr(at, stop - at))) {
+            kept.append(text, at, end - at);
+        } else {
+            if (bad.count++ == 0) bad.first = line;
+            kept.append(text, stop, end - stop);
         }
-        const void* mark = std::memchr(chunk + from, endOfFileMark, got - from);
-        size_t until =
-            mark ? static_cast<size_t>(static_cast<const unsigned char*>(mark) - chunk) : got;
-        for (size_t i = from; i < until; ++i) {
-            utf8.feed(chunk[i]);
-            lineFeed = lineFeed || chunk[i] == '\n';
-            carriageReturn = carriageReturn || chunk[i] == '\r';
-        }
-        bytes.append(reinterpret_cast<const char*>(chunk + from), until - from);
-        if (mark) ended = true;
-        // Plain code page 932 shows itself early, in its first double-byte character.
-        if (!marked && !utf8.valid && lineFeed) break;
-        if (bytes.size() > maxConvertedBytes) {
-            tooLarge = true;
-            break;
+        at = end;
+    }
+    return kept;
+}
+
+void appendUtf8(std::string& out, uint32_t code) {
+    if (code < 0x80) {
+        out += static_cast<char>(code);
+    } else if (code < 0x800) {
+        out += static_cast<char>(0xC0 | code >> 6);
+        out += static_cast<char>(0x80 | (code & 0x3F));
+    } else if (code < 0x10000) {
+        out += static_cast<char>(0xE0 | code >> 12);
+        out += static_cast<char>(0x80 | (code >> 6 & 0x3F));
+        out += static_cast<char>(0x80 | (code & 0x3F));
+    } else {
+        out += static_cast<char>(0xF0 | code >> 18);
+        out += static_cast<char>(0x80 | (code >> 12 & 0x3F));
+        out += static_cast<char>(0x80 | (code >> 6 & 0x3F));
+        out += static_cast<char>(0x80 | (code & 0x3F));
+    }
+}
+
+// UTF-16 units as UTF-8. A surrogate without its other half, or a last byte without its unit,
+// becomes a byte UTF-8 never has, so that its line reads as broken.
+std::string utf8FromUtf16(std::string_view units, bool bigEndian) {
+    auto unitAt = [&](size_t i) {
+        auto first = static_cast<uint8_t>(units[2 * i]);
+        auto second = static_cast<uint8_t>(units[2 * i + 1]);
+        return bigEndian ? uint32_t{first} << 8 | second : uint32_t{second} << 8 | first;
+    };
+    const size_t count = units.size() / 2;
+    std::string text;
+    text.reserve(units.size());
+    for (size_t i = 0; i < count; ++i) {
+        uint32_t unit = unitAt(i);
+        if (unit >= 0xD800 && unit <= 0xDBFF && i + 1 < count && unitAt(i + 1) >= 0xDC00 &&
+            unitAt(i + 1) <= 0xDFFF) {
+            appendUtf8(text, 0x10000 + ((unit - 0xD800) << 10) + (unitAt(i + 1) - 0xDC00));
+            ++i;
+        } else if (unit >= 0xD800 && unit <= 0xDFFF) {
+            text += '\xFF';
+        } else {
+            appendUtf8(text, unit);
         }
     }
-    const bool fromUtf8 = utf8.whole() && utf8.nonAscii;
-    const bool crLines = carriageReturn && !lineFeed;
-    if (tooLarge || !(marked || fromUtf8 || crLines)) {
+    if (units.size() % 2 != 0) text += '\xFF';
+    return text;
+}
+
+std::string cp932Of(const std::string& utf8) {
+    std::string text(utf8.size(), '\0');
+    text.resize(cp932FromUtf8(utf8.data(), utf8.size(), text.data()));
+    return text;
+}
+
+}  // namespace
+
+bool convertedWordsText(std::FILE* file, std::string& text, BadWordLines& bad) {
+    text.clear();
+    bad = BadWordLines{};
+    const long start = std::ftell(file);
+    if (start < 0) return false;
+    std::string bytes;
+    Mark mark = Mark::none;
+    Utf8Check utf8;
+    bool tooLarge = false;
+    char chunk[32768];
+    for (bool first = true;; first = false) {
+        size_t got = std::fread(chunk, 1, sizeof chunk, file);
+        bytes.append(chunk, got);
+        if (first) mark = markOf(bytes);
+        if (mark == Mark::none) {
+            for (size_t i = bytes.size() - got; i < bytes.size(); ++i) {
+                if (bytes[i] == endOfFileMark) break;
+                utf8.feed(static_cast<uint8_t>(bytes[i]));
+            }
+            // Plain code page 932 shows itself early, in its first double-byte character.
+            if (!utf8.valid) break;
+            if (bytes.find(endOfFileMark, bytes.size() - got) != std::string::npos) break;
+        }
+        if (bytes.size() > maxConvertedBytes) tooLarge = true;
+        if (got < sizeof chunk || tooLarge) break;
+    }
+    if (tooLarge || (mark == Mark::none && !(utf8.whole() && utf8.nonAscii))) {
         std::fseek(file, start, SEEK_SET);
         return false;
     }
-    if (fromUtf8) {
-        text.resize(bytes.size());
-        text.resize(cp932FromUtf8(bytes.data(), bytes.size(), text.data()));
-    } else {
-        text = std::move(bytes);
-    }
-    if (crLines) std::replace(text.begin(), text.end(), '\r', '\n');
+    // The mark's own text; the end-of-file mark of UTF-16 is a unit, found once decoded.
+    std::string decoded =
+        mark == Mark::utf16Le   ? utf8FromUtf16(std::string_view(bytes).substr(2), false)
+        : mark == Mark::utf16Be ? utf8FromUtf16(std::string_view(bytes).substr(2), true)
+        : mark == Mark::utf8    ? bytes.substr(3)
+                                : std::move(bytes);
+    decoded = decoded.substr(0, decoded.find(endOfFileMark));
+    // After a mark, a line that breaks the encoding is that line lost, not the whole list.
+    if (mark != Mark::none) decoded = withBadLinesEmptied(decoded, bad);
+    text = cp932Of(decoded);
     return true;
 }

@@ -3,7 +3,6 @@
 #include <fcntl.h>
 #include <iconv.h>
 #include <strings.h>
-#include <sys/file.h>
 #include <sys/stat.h>
 #include <unistd.h>
 
@@ -15,19 +14,11 @@
 #include <string>
 
 #include "backends/native_path.h"
+#include "backends/posix/file_names.h"
 #include "base/cp932.h"
 #include "platform/platform.h"
 
-struct NativeFileLock {
-    int fd;
-};
-
 namespace {
-
-// How long a game over waits for another copy of the game to finish its replacement, which
-// takes milliseconds; a copy stopped in the middle must not hang this one.
-constexpr int lockWaitMs = 3000;
-constexpr int lockPollMs = 2;
 
 std::string collapseSeparators(const std::string& resolved) {
     std::string path;
@@ -74,35 +65,6 @@ bool findWithoutCase(const std::string& folder, const std::string& name, std::st
     }
     ::closedir(dir);
     return matched;
-}
-
-// The folder and the last component of a native path.
-std::string folderOf(const std::string& path) {
-    size_t slash = path.rfind('/');
-    if (slash == std::string::npos) return ".";
-    return slash == 0 ? "/" : path.substr(0, slash);
-}
-
-std::string nameOf(const std::string& path) {
-    size_t slash = path.rfind('/');
-    return slash == std::string::npos ? path : path.substr(slash + 1);
-}
-
-// The file a native path names once symbolic links of its last component are followed: a
-// ranking kept elsewhere and linked into the data folder is replaced where it really is. A
-// link that leads nowhere names the file it would create; a loop names the path itself.
-std::string realTarget(const std::string& path) {
-    std::string current = path;
-    for (int hop = 0; hop < 40; ++hop) {
-        struct stat info;
-        if (::lstat(current.c_str(), &info) != 0 || !S_ISLNK(info.st_mode)) return current;
-        char target[4096];
-        ssize_t length = ::readlink(current.c_str(), target, sizeof target - 1);
-        if (length <= 0) return current;
-        target[length] = '\0';
-        current = target[0] == '/' ? std::string(target) : folderOf(current) + "/" + target;
-    }
-    return path;
 }
 
 // Eight hex digits that differ from one call to the next and between processes; O_EXCL, not
@@ -155,6 +117,34 @@ bool writeAll(int fd, const void* bytes, size_t size) {
     return true;
 }
 
+}  // namespace
+
+std::string folderOf(const std::string& path) {
+    size_t slash = path.rfind('/');
+    if (slash == std::string::npos) return ".";
+    return slash == 0 ? "/" : path.substr(0, slash);
+}
+
+std::string nameOf(const std::string& path) {
+    size_t slash = path.rfind('/');
+    return slash == std::string::npos ? path : path.substr(slash + 1);
+}
+
+// A ranking kept elsewhere and linked into the data folder is replaced where it really is.
+std::string realTarget(const std::string& path) {
+    std::string current = path;
+    for (int hop = 0; hop < 40; ++hop) {
+        struct stat info;
+        if (::lstat(current.c_str(), &info) != 0 || !S_ISLNK(info.st_mode)) return current;
+        char target[4096];
+        ssize_t length = ::readlink(current.c_str(), target, sizeof target - 1);
+        if (length <= 0) return current;
+        target[length] = '\0';
+        current = target[0] == '/' ? std::string(target) : folderOf(current) + "/" + target;
+    }
+    return path;
+}
+
 void removeTemporariesOf(const std::string& target) {
     const std::string folder = folderOf(target);
     const std::string name = nameOf(target);
@@ -165,8 +155,6 @@ void removeTemporariesOf(const std::string& target) {
     }
     ::closedir(dir);
 }
-
-}  // namespace
 
 std::string nativePath(const char* resolvedPath) {
     const std::string resolved = resolvedPath ? resolvedPath : "";
@@ -261,39 +249,33 @@ bool replaceDataFile(const char* resolvedPath, const void* bytes, size_t size) {
     return true;
 }
 
-FileLock lockDataFile(const char* resolvedPath) {
-    if (!resolvedPath || !*resolvedPath) return nullptr;
+bool appendDataFile(const char* resolvedPath, const void* bytes, size_t size) {
+    if (!resolvedPath || !*resolvedPath || (size > 0 && !bytes)) return false;
     const std::string target = realTarget(nativePath(resolvedPath));
-    const std::string lockPath = target + ".lock";
-    // Non-blocking open: a FIFO planted under the name must not stop the game here.
-    constexpr int flags = O_CLOEXEC | O_NOFOLLOW | O_NONBLOCK;
-    int fd = ::open(lockPath.c_str(), O_RDWR | O_CREAT | flags, 0666);
-    // Another player's lock file may be read-only to us; a lock needs no write access.
-    if (fd < 0) fd = ::open(lockPath.c_str(), O_RDONLY | flags);
-    if (fd < 0) return nullptr;
+    // Non-blocking: a pipe planted under the name is refused at once, never waited on.
+    constexpr int flags = O_WRONLY | O_APPEND | O_CLOEXEC | O_NOFOLLOW | O_NONBLOCK;
+    bool made = false;
+    int fd = ::open(target.c_str(), flags);
+    if (fd < 0 && errno == ENOENT) {
+        fd = ::open(target.c_str(), flags | O_CREAT | O_EXCL, 0666);
+        made = fd >= 0;
+    }
+    if (fd < 0) return false;
     struct stat info;
     if (::fstat(fd, &info) != 0 || !S_ISREG(info.st_mode)) {
         ::close(fd);
-        return nullptr;
+        return false;
     }
-    for (int waited = 0; ::flock(fd, LOCK_EX | LOCK_NB) != 0; waited += lockPollMs) {
-        if ((errno != EWOULDBLOCK && errno != EINTR) || waited >= lockWaitMs) {
-            ::close(fd);
-            return nullptr;
-        }
-        timespec pause = {0, lockPollMs * 1000000L};
-        ::nanosleep(&pause, nullptr);
+    bool written = writeAll(fd, bytes, size) && ::fsync(fd) == 0;
+    // Whatever part of the bytes reached the file goes again, on the disk too.
+    if (!written && !made && ::ftruncate(fd, info.st_size) == 0) ::fsync(fd);
+    written = ::close(fd) == 0 && written;
+    if (!written && made) ::unlink(target.c_str());
+    // A close that reports a lost write may leave bytes in the file all the same.
+    if (!written && !made) {
+        [[maybe_unused]] int cut = ::truncate(target.c_str(), info.st_size);
     }
-    // No other copy is inside a replacement now: what temporary files remain are debris.
-    removeTemporariesOf(target);
-    return new NativeFileLock{fd};
-}
-
-void unlockDataFile(FileLock lock) {
-    if (!lock) return;
-    ::flock(lock->fd, LOCK_UN);
-    ::close(lock->fd);
-    delete lock;
+    return written;
 }
 
 size_t cp932FromUtf8(const char* utf8, size_t size, char* out) {

@@ -1,6 +1,7 @@
 // File services of the Windows backend: working directory and data files, named in UTF-16.
 #include <windows.h>
 
+#include <algorithm>
 #include <cstdint>
 #include <cstdio>
 #include <cstring>
@@ -12,15 +13,14 @@
 #include "platform/platform.h"
 
 struct NativeFileLock {
-    HANDLE file;
+    HANDLE mutex;  // null when the folder's mutex is not held
+    HANDLE file;   // INVALID_HANDLE_VALUE when the lock file's lock is not held
 };
 
 namespace {
 
-// How long a game over waits for another copy of the game to finish its replacement, which
-// takes milliseconds; a copy stopped in the middle must not hang this one.
-constexpr int lockWaitMs = 3000;
-constexpr int lockPollMs = 2;
+// The longest pause between two tries while waiting: another copy's write takes milliseconds.
+constexpr DWORD longestPauseMs = 50;
 
 // The file a path names once links are followed: a ranking kept elsewhere and linked into
 // the data folder is replaced where it really is. A link that leads nowhere is the path.
@@ -94,6 +94,86 @@ void removeTemporariesOf(const std::wstring& target) {
             DeleteFileW((folder + L"\\" + found.cFileName).c_str());
     } while (FindNextFileW(search, &found));
     FindClose(search);
+}
+
+bool writeAll(HANDLE file, const void* bytes, size_t size) {
+    const char* at = static_cast<const char*>(bytes);
+    for (size_t left = size; left > 0;) {
+        DWORD chunk = left > (1u << 20) ? (1u << 20) : static_cast<DWORD>(left);
+        DWORD done = 0;
+        if (!WriteFile(file, at, chunk, &done, nullptr) || done != chunk) return false;
+        at += done;
+        left -= done;
+    }
+    return true;
+}
+
+enum class Try { taken, busy, refused };
+
+// A mutex of the session named after the data folder as the disk names it (links followed,
+// letters in lower case): every copy of the game on this machine asks for the same one,
+// whatever stands under the lock file's name. Null when the folder cannot be named.
+HANDLE folderMutex(const std::wstring& folder) {
+    HANDLE handle =
+        CreateFileW(folder.c_str(), 0, FILE_SHARE_READ | FILE_SHARE_WRITE | FILE_SHARE_DELETE,
+                    nullptr, OPEN_EXISTING, FILE_FLAG_BACKUP_SEMANTICS, nullptr);
+    if (handle == INVALID_HANDLE_VALUE) return nullptr;
+    std::wstring final(32768, L'\0');
+    DWORD length = GetFinalPathNameByHandleW(handle, final.data(), static_cast<DWORD>(final.size()),
+                                             FILE_NAME_NORMALIZED | VOLUME_NAME_DOS);
+    CloseHandle(handle);
+    if (length == 0 || length >= final.size()) return nullptr;
+    final.resize(length);
+    CharLowerBuffW(final.data(), length);
+    uint64_t hash = 14695981039346656037ull;
+    for (wchar_t c : final) hash = (hash ^ static_cast<uint16_t>(c)) * 1099511628211ull;
+    std::wstring name = L"Local\\Keyfall-data-";
+    for (int shift = 60; shift >= 0; shift -= 4) name += L"0123456789abcdef"[hash >> shift & 15];
+    return CreateMutexW(nullptr, FALSE, name.c_str());
+}
+
+// A mutex whose holder ended without letting go is had at once: the lock died with it.
+Try tryMutex(HANDLE mutex) {
+    if (!mutex) return Try::refused;
+    DWORD result = WaitForSingleObject(mutex, 0);
+    if (result == WAIT_OBJECT_0 || result == WAIT_ABANDONED) return Try::taken;
+    return result == WAIT_TIMEOUT ? Try::busy : Try::refused;
+}
+
+Try tryFileLock(HANDLE file) {
+    if (file == INVALID_HANDLE_VALUE) return Try::refused;
+    OVERLAPPED first = {};
+    if (LockFileEx(file, LOCKFILE_EXCLUSIVE_LOCK | LOCKFILE_FAIL_IMMEDIATELY, 0, 1, 0, &first)) {
+        return Try::taken;
+    }
+    return GetLastError() == ERROR_LOCK_VIOLATION ? Try::busy : Try::refused;
+}
+
+// The lock file, or INVALID_HANDLE_VALUE when it cannot serve; a link under its name is
+// opened as itself and refused, never followed. refused tells something in the way from a
+// folder where nothing can be made (which the write itself will find).
+HANDLE openLockFile(const std::wstring& path, bool& refused) {
+    constexpr DWORD share = FILE_SHARE_READ | FILE_SHARE_WRITE | FILE_SHARE_DELETE;
+    constexpr DWORD flags = FILE_ATTRIBUTE_NORMAL | FILE_FLAG_OPEN_REPARSE_POINT;
+    HANDLE file = CreateFileW(path.c_str(), GENERIC_READ | GENERIC_WRITE, share, nullptr,
+                              OPEN_ALWAYS, flags, nullptr);
+    // Another player's lock file may be read-only to us; a lock needs no write access.
+    if (file == INVALID_HANDLE_VALUE) {
+        file =
+            CreateFileW(path.c_str(), GENERIC_READ, share, nullptr, OPEN_EXISTING, flags, nullptr);
+    }
+    if (file == INVALID_HANDLE_VALUE) {
+        refused = GetFileAttributesW(path.c_str()) != INVALID_FILE_ATTRIBUTES;
+        return file;
+    }
+    BY_HANDLE_FILE_INFORMATION info;
+    if (GetFileType(file) != FILE_TYPE_DISK || !GetFileInformationByHandle(file, &info) ||
+        (info.dwFileAttributes & (FILE_ATTRIBUTE_DIRECTORY | FILE_ATTRIBUTE_REPARSE_POINT))) {
+        CloseHandle(file);
+        refused = true;
+        return INVALID_HANDLE_VALUE;
+    }
+    return file;
 }
 
 }  // namespace
@@ -190,15 +270,7 @@ bool replaceDataFile(const char* resolvedPath, const void* bytes, size_t size) {
         }
     }
     if (file == INVALID_HANDLE_VALUE) return false;
-    bool written = true;
-    const char* at = static_cast<const char*>(bytes);
-    for (size_t left = size; written && left > 0;) {
-        DWORD chunk = left > (1u << 20) ? (1u << 20) : static_cast<DWORD>(left);
-        DWORD done = 0;
-        written = WriteFile(file, at, chunk, &done, nullptr) && done == chunk;
-        at += done;
-        left -= done;
-    }
+    bool written = writeAll(file, bytes, size);
     written = written && FlushFileBuffers(file);
     written = CloseHandle(file) && written;
     // Write-through: the rename is on the disk when this returns, like the synced contents.
@@ -210,49 +282,86 @@ bool replaceDataFile(const char* resolvedPath, const void* bytes, size_t size) {
     return true;
 }
 
-FileLock lockDataFile(const char* resolvedPath) {
+bool appendDataFile(const char* resolvedPath, const void* bytes, size_t size) {
+    if (!resolvedPath || !*resolvedPath || (size > 0 && !bytes)) return false;
+    const std::wstring path = widePath(resolvedPath);
+    // Links are followed, as by every open; a folder under the name does not open this way.
+    HANDLE file = CreateFileW(path.c_str(), GENERIC_READ | GENERIC_WRITE, FILE_SHARE_READ, nullptr,
+                              OPEN_ALWAYS, FILE_ATTRIBUTE_NORMAL, nullptr);
+    if (file == INVALID_HANDLE_VALUE) return false;
+    const bool made = GetLastError() != ERROR_ALREADY_EXISTS;
+    BY_HANDLE_FILE_INFORMATION info;
+    LARGE_INTEGER oldLength = {};
+    LARGE_INTEGER none = {};
+    bool written = GetFileType(file) == FILE_TYPE_DISK && GetFileInformationByHandle(file, &info) &&
+                   !(info.dwFileAttributes & FILE_ATTRIBUTE_DIRECTORY) &&
+                   GetFileSizeEx(file, &oldLength) &&
+                   SetFilePointerEx(file, none, nullptr, FILE_END) && writeAll(file, bytes, size) &&
+                   FlushFileBuffers(file);
+    // Whatever part of the bytes reached the file goes again, on the disk too.
+    if (!written && !made && SetFilePointerEx(file, oldLength, nullptr, FILE_BEGIN) &&
+        SetEndOfFile(file)) {
+        FlushFileBuffers(file);
+    }
+    written = CloseHandle(file) && written;
+    if (!written && made) DeleteFileW(path.c_str());
+    return written;
+}
+
+FileLock lockDataFile(const char* resolvedPath, unsigned waitMs, LockAttempt& attempt) {
+    attempt = LockAttempt{};
     if (!resolvedPath || !*resolvedPath) return nullptr;
     const std::wstring target = realTarget(widePath(resolvedPath));
-    const std::wstring lockPath = target + L".lock";
-    constexpr DWORD share = FILE_SHARE_READ | FILE_SHARE_WRITE | FILE_SHARE_DELETE;
-    // A link planted under the name is opened as itself and refused, never followed.
-    constexpr DWORD flags = FILE_ATTRIBUTE_NORMAL | FILE_FLAG_OPEN_REPARSE_POINT;
-    HANDLE file = CreateFileW(lockPath.c_str(), GENERIC_READ | GENERIC_WRITE, share, nullptr,
-                              OPEN_ALWAYS, flags, nullptr);
-    // Another player's lock file may be read-only to us; a lock needs no write access.
-    if (file == INVALID_HANDLE_VALUE) {
-        file = CreateFileW(lockPath.c_str(), GENERIC_READ, share, nullptr, OPEN_EXISTING, flags,
-                           nullptr);
-    }
-    if (file == INVALID_HANDLE_VALUE) return nullptr;
-    BY_HANDLE_FILE_INFORMATION info;
-    if (GetFileType(file) != FILE_TYPE_DISK || !GetFileInformationByHandle(file, &info) ||
-        (info.dwFileAttributes & (FILE_ATTRIBUTE_DIRECTORY | FILE_ATTRIBUTE_REPARSE_POINT))) {
-        CloseHandle(file);
-        return nullptr;
-    }
-    for (int waited = 0;; waited += lockPollMs) {
-        OVERLAPPED first = {};
-        if (LockFileEx(file, LOCKFILE_EXCLUSIVE_LOCK | LOCKFILE_FAIL_IMMEDIATELY, 0, 1, 0,
-                       &first)) {
-            break;
+    // Both are asked for, always in this order, so that two copies keep each other out
+    // whenever one of them works for both: the mutex whatever stands under the lock file's
+    // name, the lock file's lock across machines (a network share) and against copies of
+    // the game that know only the lock file.
+    HANDLE mutex = folderMutex(folderOf(target));
+    HANDLE file = openLockFile(target + L".lock", attempt.lockFileRefused);
+    const ULONGLONG deadline = GetTickCount64() + waitMs;
+    DWORD pauseMs = 1;
+    for (;;) {
+        const Try onMutex = tryMutex(mutex);
+        const Try onFile = onMutex == Try::busy ? Try::busy : tryFileLock(file);
+        if (onMutex != Try::busy && onFile != Try::busy) {
+            // A lock file whose file system refuses locks is in the way as much as a folder.
+            if (file != INVALID_HANDLE_VALUE && onFile == Try::refused) {
+                attempt.lockFileRefused = true;
+            }
+            const bool onMutexHeld = onMutex == Try::taken;
+            const bool onFileHeld = onFile == Try::taken;
+            if (mutex && !onMutexHeld) CloseHandle(mutex);
+            if (file != INVALID_HANDLE_VALUE && !onFileHeld) CloseHandle(file);
+            if (!onMutexHeld && !onFileHeld) return nullptr;
+            // No other copy is inside a replacement now: what temporary files remain are debris.
+            removeTemporariesOf(target);
+            return new NativeFileLock{onMutexHeld ? mutex : nullptr,
+                                      onFileHeld ? file : INVALID_HANDLE_VALUE};
         }
-        if (GetLastError() != ERROR_LOCK_VIOLATION || waited >= lockWaitMs) {
-            CloseHandle(file);
-            return nullptr;
-        }
-        Sleep(lockPollMs);
+        // Another process holds one of them: the other is let go while this one waits.
+        if (onMutex == Try::taken) ReleaseMutex(mutex);
+        const ULONGLONG now = GetTickCount64();
+        if (now >= deadline) break;
+        Sleep(static_cast<DWORD>(std::min<ULONGLONG>(pauseMs, deadline - now)));
+        pauseMs = std::min(pauseMs * 2, longestPauseMs);
     }
-    // No other copy is inside a replacement now: what temporary files remain are debris.
-    removeTemporariesOf(target);
-    return new NativeFileLock{file};
+    attempt.busy = true;
+    if (mutex) CloseHandle(mutex);
+    if (file != INVALID_HANDLE_VALUE) CloseHandle(file);
+    return nullptr;
 }
 
 void unlockDataFile(FileLock lock) {
     if (!lock) return;
-    OVERLAPPED first = {};
-    UnlockFileEx(lock->file, 0, 1, 0, &first);
-    CloseHandle(lock->file);
+    if (lock->file != INVALID_HANDLE_VALUE) {
+        OVERLAPPED first = {};
+        UnlockFileEx(lock->file, 0, 1, 0, &first);
+        CloseHandle(lock->file);
+    }
+    if (lock->mutex) {
+        ReleaseMutex(lock->mutex);
+        CloseHandle(lock->mutex);
+    }
     delete lock;
 }
 

@@ -63,7 +63,17 @@ TEST(ProfileText, LooksUpValuesLikeTheWindowsProfileFunctions) {
         {"'[' without ']' is no header", "[EASY]\n[junk\n1=5\n", "EASY", "1", {true, "5"}},
         {"last line without LF", "[EASY]\n1=5", "EASY", "1", {true, "5"}},
         {"NUL bytes are ordinary bytes", "[EASY]\n1\0=5\n1=a\0b\n"s, "EASY", "1", {true, "a\0b"s}},
-        {"a lone CR is part of the line", "[EASY]\r1=5\n", "EASY", "1", {false, ""}},
+        {"a lone CR ends a line", "[EASY]\r1=5\n", "EASY", "1", {true, "5"}},
+        {"line ends of every kind, mixed",
+         "[EASY]\r1=900\r2=800\r\n3=700\n4=600\r5=50",
+         "EASY",
+         "2",
+         {true, "800"}},
+        {"the last of mixed line ends",
+         "[EASY]\r1=900\r2=800\r\n3=700\n4=600\r5=50",
+         "EASY",
+         "5",
+         {true, "50"}},
         {"empty text", "", "EASY", "1", {false, ""}},
     };
     for (const Case& c : cases) {
@@ -152,7 +162,12 @@ TEST(ProfileText, EditsKeepEveryOtherByte) {
          "[S]\nk=3\n"},
         {"the same new key twice: one line", "", "S", {{"k", "2"}, {"K", "3"}}, "[S]\r\nk=3\r\n"},
         {"a value is one line", "", "S", {{"k", "1\r\n[HARD]"}}, "[S]\r\nk=1\r\n"},
-        {"a lone CR is part of the value", "", "S", {{"k", "1\r2"}}, "[S]\r\nk=1\r2\r\n"},
+        {"a value ends at a lone CR", "", "S", {{"k", "1\r2"}}, "[S]\r\nk=1\r\n"},
+        {"added keys take the line end most lines have",
+         "[EASY]\r1=900\r2=800\r\n3=700\n4=600\r5=50",
+         "EASY",
+         {{"5", "55"}, {"6", "1"}},
+         "[EASY]\r1=900\r2=800\r\n3=700\n4=600\r5=55\r6=1\r"},
         // Values the reader would trim or unquote are quoted, so they read back as written.
         {"padded and quoted values are quoted",
          "[S]\n",
@@ -171,6 +186,37 @@ TEST(ProfileText, EditsKeepEveryOtherByte) {
                                   static_cast<int>(c.entries.size())),
                   c.expected)
             << c.name;
+    }
+}
+
+// Room made under the size limit comes out of comments and stray lines, the longest first,
+// never out of a key or a header, and never through the middle of a character.
+TEST(ProfileText, ShortensCommentsNeverTheTable) {
+    struct Case {
+        const char* name;
+        std::string text;
+        size_t bytes;
+        bool utf8;
+        bool done;
+        std::string expected;
+    };
+    const Case cases[] = {
+        {"the longest comment loses its end", "; ab\n[S]\n; abcdef\nk=1\n", 3, false, true,
+         "; ab\n[S]\n; abc\nk=1\n"},
+        {"a line that would keep nothing goes", "[S]\r\n;x\r\nk=1\r\n", 3, false, true,
+         "[S]\r\nk=1\r\n"},
+        {"then the next longest", "[S]\n;1234\n;12\nk=1\n", 7, false, true, "[S]\n;1\nk=1\n"},
+        {"a code page 932 character stays whole", "[S]\n;\x82\xA0\x82\xA0\n", 1, false, true,
+         "[S]\n;\x82\xA0\n"},
+        {"a UTF-8 character stays whole", "[S]\n;\xE3\x81\x82\xE3\x81\x82\n", 1, true, true,
+         "[S]\n;\xE3\x81\x82\n"},
+        {"keys and headers are never cut", "[S]\n;ab\nkey=a long value\n", 9, false, false,
+         "[S]\n;ab\nkey=a long value\n"},
+    };
+    for (const Case& c : cases) {
+        std::string text = c.text;
+        EXPECT_EQ(shortenProfileComments(text, c.bytes, c.utf8), c.done) << c.name;
+        EXPECT_EQ(text, c.expected) << c.name;
     }
 }
 

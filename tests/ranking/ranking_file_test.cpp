@@ -232,4 +232,12 @@ TEST_F(RankingFileTest, TablesSavedByOtherEditorsReadAndKeepTheirForm) {
         EXPECT_TRUE(file() == c.after) << c.name;
         EXPECT_EQ(read(), (Table{"900", "850", "800", "", ""})) << c.name;
     }
+    // A UTF-16 entry cut to 79 bytes right after a lone surrogate (U+D83D), inside the
+    // character after it: moved down, it must not come back as a pair with the cut bytes.
+    writeFile("\xFF\xFE" + le("[EASY]\r\n1=900\r\n2=" + std::string(74, '8')) +
+              "\x3D\xD8\x42\x30"s + le("\r\n"));
+    const std::string cut = std::string(74, '8') + "\xED\xA0\xBD\xE3\x81";
+    EXPECT_EQ(read()[1], cut);
+    insertRanking(950);
+    EXPECT_EQ(read(), (Table{"950", "900", cut, "", ""}));
 }

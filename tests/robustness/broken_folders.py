@@ -19,6 +19,7 @@ from pathlib import Path
 
 CANNOT_OPEN = 'messagebox caption=Error text=Words.txtが開けません'
 RESULT = re.compile(r'^messagebox caption=スコア text=あなたのスコア:(\d+)\\n最大コンボ数:(\d+)$')
+NOT_SAVED = re.compile(r'^messagebox caption=Error text=RankingDate\.ini.*(保存できませんでした|保存できないまま)')
 SANITIZER = re.compile(r'AddressSanitizer|LeakSanitizer|runtime error:|UndefinedBehavior')
 DIFFICULTY_MENU = {'EASY': 40009, 'NORMAL': 40004, 'HARD': 40005}
 IMAGES = ['MainBack.bmp', 'RankingBack.bmp', 'Time.bmp', 'Frame.bmp', 'ItemBox.bmp',
@@ -55,7 +56,7 @@ class Case:
         self.message = message          # the error expected at game start, or None: it plays
         self.section = section
         self.broken_images = broken_images
-        self.ranking_writable = ranking_writable
+        self.ranking_writable = ranking_writable  # False: the player must hear it is not saved
 
 
 # --- Bitmaps ------------------------------------------------------------------------------
@@ -334,9 +335,14 @@ def check(case, completed, quick, date):
         if boxes:
             problems.append(f'message boxes {boxes} in a game closed before its end')
     else:
-        result = RESULT.match(boxes[0]) if len(boxes) == 1 else None
-        if not result:
-            problems.append(f'message boxes {boxes}, expected one result box')
+        # A score that cannot be saved is told of after the result (and again, as lost, when
+        # the window closes); a score saved is told of by nothing but the result.
+        told = [box for box in boxes[1:] if NOT_SAVED.match(box)]
+        expected_told = not case.ranking_writable
+        result = RESULT.match(boxes[0]) if boxes and len(told) == len(boxes) - 1 else None
+        if not result or bool(told) != expected_told:
+            problems.append(f'message boxes {boxes}, expected one result box'
+                            + ('' if case.ranking_writable else ' and that it is not saved'))
         elif int(result.group(1)) <= 0:
             problems.append('the game scored nothing: the keys were not judged')
         elif case.ranking_writable:

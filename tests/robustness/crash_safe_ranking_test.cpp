@@ -1,5 +1,5 @@
-// The ranking file under a process killed at random moments of its writes, and under a file or
-// folder that cannot be written.
+// The ranking file under a process killed at random moments of its writes, a process slow
+// inside its write, a lock held all along, and a file or folder that cannot be written.
 #include <fcntl.h>
 #include <grp.h>
 #include <poll.h>
@@ -15,10 +15,16 @@
 #include <random>
 #include <string>
 #include <thread>
+#include <vector>
 
 #include <gtest/gtest.h>
 
+#include "backends/headless/headless.h"
+#include "base/data_path.h"
 #include "base/game_state.h"
+#include "base/locked_write.h"
+#include "base/texts.h"
+#include "platform/platform.h"
 #include "ranking/ranking_file.h"
 #include "tests/support/scratch_folder.h"
 
@@ -78,7 +84,7 @@ struct Writer {
     int output;
 };
 
-Writer startWriter(const char* count) {
+Writer startWriter(const char* count, const char* slowMs = nullptr) {
     int pipeEnds[2];
     if (::pipe(pipeEnds) != 0) std::abort();
     pid_t pid = ::fork();
@@ -86,7 +92,7 @@ Writer startWriter(const char* count) {
         ::dup2(pipeEnds[1], STDOUT_FILENO);
         ::close(pipeEnds[0]);
         ::close(pipeEnds[1]);
-        ::execl(KEYFALL_RANKING_WRITER, KEYFALL_RANKING_WRITER, count, nullptr);
+        ::execl(KEYFALL_RANKING_WRITER, KEYFALL_RANKING_WRITER, count, slowMs, nullptr);
         ::_exit(127);
     }
     ::close(pipeEnds[1]);
@@ -166,6 +172,100 @@ TEST(CrashSafeRanking, AKillAtAnyMomentLeavesTheTableBeforeOrAfterTheEntry) {
 
 namespace {
 
+std::vector<std::string> boxTexts() {
+    std::vector<std::string> texts;
+    for (const HeadlessEvent& event : headlessEvents()) {
+        if (event.kind == HeadlessEventKind::messageBox) texts.push_back(event.text);
+    }
+    return texts;
+}
+
+std::string scoreLine(const char* format) {
+    char line[1024];
+    std::snprintf(line, sizeof line, format, "RankingDate.ini", textWhatScore, textWhatScore);
+    return line;
+}
+
+}  // namespace
+
+// Another copy of the game slow inside its replacement, its lock held past the seconds an
+// older game waited before it wrote without it: the score of the game that ends meanwhile
+// waits, the window going on, and goes in after the other's. Neither is lost, nothing is said.
+TEST(CrashSafeRanking, AWriterSlowPastSecondsLosesNoScore) {
+    ScratchFolder folder;
+    folder.write("Date/RankingDate.ini", otherSections);
+    headlessReset();
+    game = GameState{};
+    headlessCreateWindow(windowProcedure);
+    Writer writer = startWriter("1", "4000");
+    std::string said;
+    ASSERT_TRUE(readUntil(writer.output, said, "renaming\n")) << "the writer did not get there";
+    insertRanking(50);
+    EXPECT_TRUE(headlessTimerRunning(3)) << "the score waits for the lock";
+    const auto deadline = std::chrono::steady_clock::now() + std::chrono::seconds(20);
+    while (!game.keptWrites.empty() && std::chrono::steady_clock::now() < deadline) {
+        headlessAdvance(200);
+        std::this_thread::sleep_for(std::chrono::milliseconds(50));
+    }
+    EXPECT_FALSE(headlessTimerRunning(3));
+    EXPECT_TRUE(boxTexts().empty());
+    EXPECT_TRUE(readUntil(writer.output, said, ""));
+    ::close(writer.output);
+    int status = 0;
+    ::waitpid(writer.pid, &status, 0);
+    EXPECT_NE(said.find("done 1"), std::string::npos) << said;
+    headlessSend(msgClose, 0, 0);
+    EXPECT_EQ(tableOnDisk(), (Table{"50", "1", "", "", ""}));
+}
+
+// A lock another copy holds all along: after a minute the player hears that the score is not
+// saved, and it goes in at the next game over. At the window's close a lock let go during
+// the last wait is in time; one held throughout loses the score, and the player hears so.
+TEST(CrashSafeRanking, ALockHeldAllAlongIsToldOfAndTheScoreKept) {
+    ScratchFolder folder;
+    folder.write("Date/RankingDate.ini", "[EASY]\r\n1=900\r\n");
+    headlessReset();
+    game = GameState{};
+    headlessCreateWindow(windowProcedure);
+    char path[dataPathSize];
+    ASSERT_TRUE(resolveRankingPath(path));
+    // flock keeps out another open of the file, in this process as in another.
+    LockAttempt attempt;
+    FileLock other = lockDataFile(path, 0, attempt);
+    ASSERT_NE(other, nullptr);
+    insertRanking(850);
+    headlessAdvance(59000);
+    EXPECT_TRUE(boxTexts().empty()) << "told before the minute is up";
+    headlessAdvance(2000);
+    EXPECT_EQ(boxTexts(), (std::vector<std::string>{scoreLine(textKeptBusyFormat)}));
+    EXPECT_FALSE(headlessTimerRunning(3));
+    unlockDataFile(other);
+    insertRanking(0);
+    EXPECT_TRUE(game.keptWrites.empty());
+
+    other = lockDataFile(path, 0, attempt);
+    insertRanking(860);
+    std::thread letGo([other] {
+        std::this_thread::sleep_for(std::chrono::milliseconds(300));
+        unlockDataFile(other);
+    });
+    flushLockedWrites();
+    letGo.join();
+    EXPECT_TRUE(game.keptWrites.empty());
+
+    headlessClearEvents();
+    other = lockDataFile(path, 0, attempt);
+    insertRanking(870);
+    headlessSend(msgClose, 0, 0);
+    unlockDataFile(other);
+    char lost[512];
+    std::snprintf(lost, sizeof lost, textLostAtCloseFormat, "RankingDate.ini", textWhatScore);
+    EXPECT_EQ(boxTexts(), (std::vector<std::string>{lost}));
+    EXPECT_EQ(tableOnDisk(), (Table{"900", "860", "850", "", ""}));
+}
+
+namespace {
+
 constexpr uid_t nobody = 65534;
 
 // Enters a score that beats every entry, in a child process; as an unprivileged user when
@@ -193,7 +293,8 @@ bool enterScoreInChild(bool unprivileged) {
 
 }  // namespace
 
-// A file or folder that cannot be written keeps the table as it was, and nothing is reported.
+// A file or folder that cannot be written keeps the table as it was; the score is kept and
+// the player told (RankingFaults checks the telling).
 TEST(CrashSafeRanking, AFileOrFolderThatCannotBeWrittenKeepsTheTable) {
     const std::string table = "[EASY]\r\n1=900\r\n2=800\r\n";
     struct Case {

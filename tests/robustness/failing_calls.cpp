@@ -20,7 +20,8 @@ struct Armed {
     int error = 0;
     size_t passBytes = 0;
     int made = 0;
-    int temporaryFd = -1;  // the temporary file opened while armed
+    int temporaryFd = -1;  // the file of that kind opened while armed
+    const char* suffix = ".tmp";
 };
 
 Armed armed;
@@ -32,7 +33,8 @@ Function next(const char* name) {
 
 bool isTemporary(const char* path) {
     size_t length = path ? std::strlen(path) : 0;
-    return length > 4 && std::strcmp(path + length - 4, ".tmp") == 0;
+    size_t suffix = std::strlen(armed.suffix);
+    return length > suffix && std::strcmp(path + length - suffix, armed.suffix) == 0;
 }
 
 bool failsNow(FailingCall call) {
@@ -62,11 +64,14 @@ mode_t modeArgument(int flags, va_list arguments) {
 
 }  // namespace
 
-void armFailure(FailingCall call, int error, size_t passBytes) {
-    armed = Armed{true, call, error, passBytes, 0, -1};
+void armFailure(FailingCall call, int error, size_t passBytes, const char* suffix) {
+    armed = Armed{true, call, error, passBytes, 0, -1, suffix};
 }
 
-void disarmFailures() { armed.on = false; }
+void disarmFailures() {
+    armed.on = false;
+    armed.suffix = ".tmp";
+}
 
 int failuresMade() { return armed.made; }
 

@@ -1,7 +1,7 @@
 // The replacement of the ranking file at a game over: when it fails at each of its steps the
-// old table stays whole, nothing of the attempt is left in the folder and nothing is shown;
-// when it succeeds the new file keeps the old one's mode and owner. A huge file is neither
-// read whole at every paint nor replaced.
+// old table stays whole, nothing of the attempt is left in the folder, the player is told and
+// the score is kept for the next game over; when it succeeds the new file keeps the old one's
+// mode and owner. A huge file is neither read whole at every paint nor replaced.
 #include <sys/stat.h>
 #include <unistd.h>
 
@@ -15,7 +15,10 @@
 #include <gtest/gtest.h>
 
 #include "backends/headless/headless.h"
+#include "base/data_path.h"
 #include "base/game_state.h"
+#include "base/locked_write.h"
+#include "base/profile_file.h"
 #include "base/texts.h"
 #include "ranking/ranking_file.h"
 #include "tests/robustness/failing_calls.h"
@@ -46,6 +49,13 @@ std::array<std::string, 5> tableOnDisk() {
     auto& entry = game.rankingText;
     readRanking(entry[0], entry[1], entry[2], entry[3], entry[4]);
     return {entry[0], entry[1], entry[2], entry[3], entry[4]};
+}
+
+// The line the player reads about a score kept for the reason of format.
+std::string keptScoreLine(const char* format) {
+    char line[1024];
+    std::snprintf(line, sizeof line, format, "RankingDate.ini", textWhatScore, textWhatScore);
+    return line;
 }
 
 }  // namespace
@@ -82,15 +92,55 @@ TEST(RankingFaults, AFailingStepLeavesTheOldTableAndNothingElse) {
         EXPECT_EQ(folder.read("Date/RankingDate.ini"), table);
         EXPECT_EQ(namesIn(folder.path() / "Date"),
                   (std::set<std::string>{"RankingDate.ini", "RankingDate.ini.lock"}));
-        EXPECT_TRUE(headlessEvents().empty()) << "a failed write says nothing";
+        // Told once, after the result; not again at the next game over.
+        EXPECT_TRUE(headlessEvents().empty()) << "nothing is shown before the result box";
+        showLockedWriteNotices();
+        showLockedWriteNotices();
+        ASSERT_EQ(headlessEvents().size(), 1u);
+        EXPECT_EQ(headlessEvents()[0].text, keptScoreLine(textKeptNotWrittenFormat));
 
-        // The same score goes in once the step works again.
-        insertRanking(850);
-        game = GameState{};
-        auto& entry = game.rankingText;
-        readRanking(entry[0], entry[1], entry[2], entry[3], entry[4]);
-        EXPECT_STREQ(entry[1], "850");
-        EXPECT_STREQ(entry[3], "700");
+        // The kept score goes in at the next game over, once the step works again.
+        insertRanking(0);
+        EXPECT_TRUE(game.keptWrites.empty());
+        EXPECT_EQ(tableOnDisk(), (std::array<std::string, 5>{"900", "850", "800", "700", ""}));
+    }
+}
+
+// An append (the history file's) that fails at any step leaves the file as it was, or not
+// there at all when it was missing; one that works adds its bytes at the end.
+TEST(RankingFaults, AFailingAppendLeavesTheFileAsItWas) {
+    struct Case {
+        const char* name;
+        FailingCall call;
+        int error;
+        size_t passBytes;
+    };
+    const Case cases[] = {
+        {"the file cannot be opened", FailingCall::open, EACCES, 0},
+        {"the disk fills half way through the write", FailingCall::write, ENOSPC, 3},
+        {"the write fails at once", FailingCall::write, EIO, 0},
+        {"the sync fails", FailingCall::fsync, EIO, 0},
+        {"the close reports a lost write", FailingCall::close, EIO, 0},
+    };
+    const std::string record = "game 2\r\n";
+    for (const Case& c : cases) {
+        for (bool existed : {true, false}) {
+            SCOPED_TRACE(std::string(c.name) + (existed ? ", to a file" : ", to no file"));
+            ScratchFolder folder("append");
+            if (existed) folder.write("Date/History.txt", "game 1\r\n");
+            char path[dataPathSize];
+            ASSERT_TRUE(resolveDataPath(path, "\\Date\\History.txt"));
+            armFailure(c.call, c.error, c.passBytes, "History.txt");
+            EXPECT_FALSE(appendDataFile(path, record.data(), record.size()));
+            disarmFailures();
+            EXPECT_GE(failuresMade(), 1) << "the step did not fail, so this proves nothing";
+            EXPECT_EQ(folder.exists("Date/History.txt"), existed);
+            if (existed) {
+                EXPECT_EQ(folder.read("Date/History.txt"), "game 1\r\n");
+            }
+            EXPECT_TRUE(appendDataFile(path, record.data(), record.size()));
+            EXPECT_EQ(folder.read("Date/History.txt"), (existed ? "game 1\r\n" : "") + record);
+        }
     }
 }
 
@@ -136,6 +186,17 @@ TEST(RankingFaults, AHugeFileIsNeitherReadWholeNorReplaced) {
     EXPECT_EQ(tableOnDisk(), (std::array<std::string, 5>{"900", "800", "700", "600", "500"}));
     EXPECT_LT(bytesRead() - before, 1 << 20);
 
+    // A few bytes under the limit: the new score's keys would take it past, so the comment
+    // gives way and the file still reads, with the score in it.
+    const std::string shortTable = "[EASY]\r\n1=900\r\n";
+    const std::string comment(maxProfileFileBytes - 3 - shortTable.size() - 2, ';');
+    folder.write("Date/RankingDate.ini", shortTable + comment + "\r\n");
+    insertRanking(950);
+    EXPECT_TRUE(game.keptWrites.empty());
+    EXPECT_LE(std::filesystem::file_size(path), maxProfileFileBytes);
+    EXPECT_EQ(tableOnDisk(), (std::array<std::string, 5>{"950", "900", "", "", ""}));
+    EXPECT_GE(std::filesystem::file_size(path), maxProfileFileBytes - 64) << "the comment is gone";
+
     // 2 GB (a sparse file): nothing is read, the entries are empty, the file is kept whole,
     // and the player is told once that the scores cannot be kept.
     folder.write("Date/RankingDate.ini", table);
@@ -145,12 +206,13 @@ TEST(RankingFaults, AHugeFileIsNeitherReadWholeNorReplaced) {
     EXPECT_LT(bytesRead() - before, 1 << 20);
     insertRanking(950);
     insertRanking(960);
+    showLockedWriteNotices();
     EXPECT_EQ(std::filesystem::file_size(path), uintmax_t{2} << 30);
     std::ifstream head(path, std::ios::binary);
     std::string start(table.size(), '\0');
     head.read(start.data(), static_cast<std::streamsize>(start.size()));
     EXPECT_EQ(start, table);
     ASSERT_EQ(headlessEvents().size(), 1u);
-    EXPECT_EQ(headlessEvents()[0].text, textRankingUnusable);
+    EXPECT_EQ(headlessEvents()[0].text, keptScoreLine(textKeptUnusableFormat));
     EXPECT_EQ(headlessEvents()[0].caption, textErrorCaption);
 }

@@ -5,8 +5,10 @@ that every score lands in the one table beside the word list and nowhere else.
 Usage: shared_ranking.py SIM GROUP
 GROUP `places`: a temporary file planted as a link to the word list, a ranking linked in from
 another folder, an empty `date/` beside `Date/`, a working folder with a backslash in its name.
-GROUP `together`: fifty rounds of two games ending at the same moment on one ranking file;
-both scores must be in the table, in order, every time."""
+GROUP `together3`, `together5`: thirty rounds of three (five) games ending at the same moment
+on one ranking file, with its lock file in turn a plain file, a folder, a link, a pipe and
+read-only; every score must be in the table, in order, or the player told that it was not
+saved, every time. A lock file that cannot serve is named to every game once."""
 import os
 import random
 import re
@@ -16,6 +18,11 @@ import tempfile
 from pathlib import Path
 
 RESULT = re.compile(r'^messagebox caption=スコア text=あなたのスコア:(\d+)\\n', re.M)
+NOT_SAVED = re.compile(r'^messagebox caption=Error text=.*(保存できませんでした|保存できないまま)', re.M)
+# A game that found the lock held starts its retry timer.
+WAITED = re.compile(r'^timer set 3 ', re.M)
+LOCK_FILE_NAMED = re.compile(r'^messagebox caption=Error text=.*RankingDate\.ini\.lockはロックに使えない',
+                             re.M)
 SANITIZER = re.compile(r'AddressSanitizer|LeakSanitizer|runtime error:')
 # Every Easy word is ねこ/neko, so a game knows what to type. No pictures: a paint is cheap.
 WORDS = '[EASY]\r\nねこ,neko\r\n[NORMAL]\r\nいぬ,inu\r\n[HARD]\r\nさくら,sakura\r\n'.encode('cp932')
@@ -172,6 +179,7 @@ class Game:
         raise Failure('keyfall-sim ended before its dump')
 
     def finish(self):
+        """The game's score and its output."""
         out, err = self.process.communicate(timeout=120)
         out, err = out.decode(errors='replace'), err.decode(errors='replace')
         check(not SANITIZER.search(err), f'sanitizer report:\n{err[-3000:]}')
@@ -179,41 +187,86 @@ class Game:
               f'keyfall-sim failed:\n{out[-500:]}\n{err[-500:]}')
         scores = RESULT.findall(out)
         check(len(scores) == 1, f'{len(scores)} result boxes')
-        return int(scores[0])
+        return int(scores[0]), out
 
 
-def two_games_together(sim, root, rounds=50):
+def plant_lock_file(date, kind):
+    """Puts the kind of lock file asked for beside the ranking; True when the game must say
+    that it cannot serve."""
+    lock = date / 'RankingDate.ini.lock'
+    if lock.is_dir() and not lock.is_symlink():
+        lock.rmdir()
+    elif lock.exists() or lock.is_symlink():
+        lock.unlink()
+    if kind == 'folder':
+        lock.mkdir()
+    elif kind == 'link':
+        lock.symlink_to('Words.txt')
+    elif kind == 'pipe':
+        os.mkfifo(lock)
+    elif kind == 'read-only':
+        lock.write_bytes(b'')
+        lock.chmod(0o444)
+    return kind in ('folder', 'link', 'pipe')
+
+
+LOCK_KINDS = ['plain', 'folder', 'link', 'pipe', 'read-only']
+
+
+def games_together(sim, root, count, rounds=30):
     date = make_data(root)
     ranking = date / 'RankingDate.ini'
     rng = random.Random(int.from_bytes(os.urandom(4), 'little'))
-    for round_number in range(rounds):
-        before = OTHER_SECTIONS + easy_table(['3', '2', '1', '', ''])
-        ranking.write_text(before, newline='')
-        # The first key only starts the combo: two or more score.
-        letters = rng.sample(range(2, 37), 2)
-        games = [Game(sim, root) for _ in letters]
-        for game, count in zip(games, letters):
-            game.send(opening(count))
-        for game in games:
-            game.wait_for_dump()
-        # Both are 50 ms of play short of their game over: let them go at once.
-        for game in games:
-            game.send(ENDING)
-        scores = [game.finish() for game in games]
-        high, low = max(scores), min(scores)
-        check(high > low, f'round {round_number + 1}: equal scores {scores} prove nothing')
-        expected = OTHER_SECTIONS + easy_table([str(high), str(low), '3', '2', '1'])
-        actual = ranking.read_bytes().decode(errors='replace')
-        check(actual == expected,
-              f'round {round_number + 1}: scores {scores} (letters {letters}), file:\n{actual}')
-        check(leftovers(date) == [], f'round {round_number + 1}: left {leftovers(date)}')
-    print(f'{rounds} rounds: both scores in the table every time')
+    told_in_all = waited = 0
+    for kind in LOCK_KINDS:
+        for round_number in range(rounds):
+            where = f'lock file {kind}, round {round_number + 1}'
+            ranking.write_text(OTHER_SECTIONS + easy_table(['3', '2', '1', '', '']), newline='')
+            named = plant_lock_file(date, kind)
+            # The first key only starts the combo: two or more score, each count its own.
+            letters = rng.sample(range(2, 37), count)
+            games = [Game(sim, root) for _ in letters]
+            for game, typed in zip(games, letters):
+                game.send(opening(typed))
+            for game in games:
+                game.wait_for_dump()
+            # All are 50 ms of play short of their game over: let them go at once. A lock file
+            # in the way is named in a box of its own, after the result or in its place.
+            ending = ENDING.replace('dismiss\n', 'dismiss\ndismiss\n') if named else ENDING
+            for game in games:
+                game.send(ending)
+            results = [game.finish() for game in games]
+            scores = [score for score, _ in results]
+            check(len(set(scores)) == count, f'{where}: equal scores {scores} prove nothing')
+            table = entries(ranking)
+            told = [score for score, out in results if NOT_SAVED.search(out)]
+            lost = [s for s in scores if str(s) not in table and s not in told]
+            check(not lost, f'{where}: scores {lost} lost without a word, table {table}')
+            for score, out in results:
+                check(bool(LOCK_FILE_NAMED.search(out)) == named,
+                      f'{where}: the lock file was {"not " if named else ""}named to {score}')
+            if not told:
+                best = sorted(scores + [3, 2, 1], reverse=True)[:5]
+                expected = OTHER_SECTIONS + easy_table([str(s) for s in best])
+                actual = ranking.read_bytes().decode(errors='replace')
+                check(actual == expected, f'{where}: scores {scores}, file:\n{actual}')
+            check(leftovers(date) == [], f'{where}: left {leftovers(date)}')
+            check((date / 'Words.txt').read_bytes() == WORDS, f'{where}: the word list changed')
+            told_in_all += len(told)
+            waited += sum(1 for _, out in results if WAITED.search(out))
+    # Games that found the lock held and kept their score for later: without them the rounds
+    # would prove little.
+    check(waited > 0, 'no game ever found the lock held')
+    print(f'{count} games together, {rounds} rounds for each of {len(LOCK_KINDS)} lock files: '
+          f'every score in the table, {waited} games waited for the lock, '
+          f'{told_in_all} told their score was not saved')
 
 
 GROUPS = {
     'places': [planted_temporary, linked_ranking, folders_differing_in_case,
                backslash_in_folder_name],
-    'together': [two_games_together],
+    'together3': [lambda sim, root: games_together(sim, root, 3)],
+    'together5': [lambda sim, root: games_together(sim, root, 5)],
 }
 
 
@@ -226,7 +279,7 @@ def main():
         with tempfile.TemporaryDirectory(prefix='keyfall-shared-') as folder:
             try:
                 case(sim, Path(folder))
-                print('ok:', case.__name__)
+                print('ok:', sys.argv[2] if case.__name__ == '<lambda>' else case.__name__)
             except (Failure, subprocess.TimeoutExpired) as failure:
                 print('FAILED:', case.__name__, '-', failure)
                 failed += 1

@@ -138,17 +138,38 @@ TEST_F(FilesTest, TheLockKeepsOutASecondHolderAndClearsDebris) {
     // A temporary file a killed writer left, and a file that only looks like one.
     ASSERT_TRUE(writeFile("\\Date\\RankingDate.ini.0badf00d.tmp", "half a table"));
     ASSERT_TRUE(writeFile("\\Date\\RankingDate.ini.notmine.tmp", "kept"));
-    FileLock held = lockDataFile(path.c_str());
+    LockAttempt attempt;
+    FileLock held = lockDataFile(path.c_str(), 0, attempt);
     ASSERT_NE(held, nullptr);
+    EXPECT_FALSE(attempt.lockFileRefused);
     EXPECT_EQ(namesInDate(), L"RankingDate.ini.lock RankingDate.ini.notmine.tmp ");
-    // A second holder (another copy of the game) waits, then goes on without the lock.
-    EXPECT_EQ(lockDataFile(path.c_str()), nullptr);
+    // A second holder (another copy of the game) hears that it is held, after its wait.
+    EXPECT_EQ(lockDataFile(path.c_str(), 50, attempt), nullptr);
+    EXPECT_TRUE(attempt.busy);
     unlockDataFile(held);
-    FileLock again = lockDataFile(path.c_str());
+    FileLock again = lockDataFile(path.c_str(), 0, attempt);
     EXPECT_NE(again, nullptr);
     unlockDataFile(again);
     unlockDataFile(nullptr);
-    EXPECT_EQ(lockDataFile(""), nullptr);
+    EXPECT_EQ(lockDataFile("", 0, attempt), nullptr);
+    EXPECT_FALSE(attempt.busy);
+
+    // A folder under the lock file's name is named as in the way; the folder's mutex serves.
+    ASSERT_TRUE(DeleteFileW((root_ + L"\\Date\\RankingDate.ini.lock").c_str()));
+    ASSERT_TRUE(CreateDirectoryW((root_ + L"\\Date\\RankingDate.ini.lock").c_str(), nullptr));
+    FileLock byMutex = lockDataFile(path.c_str(), 0, attempt);
+    EXPECT_NE(byMutex, nullptr);
+    EXPECT_TRUE(attempt.lockFileRefused);
+    unlockDataFile(byMutex);
+}
+
+TEST_F(FilesTest, AppendsToRegularFilesOnly) {
+    const std::string path = resolved("\\Date\\History.txt");
+    EXPECT_TRUE(appendDataFile(path.c_str(), "one\r\n", 5));
+    EXPECT_TRUE(appendDataFile(path.c_str(), "two\r\n", 5));
+    EXPECT_EQ(readFile("\\Date\\History.txt"), "one\r\ntwo\r\n");
+    EXPECT_FALSE(appendDataFile(resolved("\\Date").c_str(), "x", 1));
+    EXPECT_FALSE(appendDataFile(resolved("\\Missing\\History.txt").c_str(), "x", 1));
 }
 
 TEST_F(FilesTest, Utf8BecomesCodePage932) {

@@ -1,4 +1,4 @@
-// Records as text mode yields them: line ends, 0x1A, the 1023-byte cut, NUL bytes.
+// Records as the word list is read: line ends of every kind, 0x1A, the 1023-byte cut, NUL bytes.
 #include "words/record_reader.h"
 
 #include <gtest/gtest.h>
@@ -34,7 +34,7 @@ std::string repeat(char c, size_t n) { return std::string(n, c); }
 
 }  // namespace
 
-TEST(RecordReader, SplitsLikeTextModeFgets) {
+TEST(RecordReader, SplitsLikeTextModeFgetsButAtEveryLineEnd) {
     using namespace std::string_literals;
     struct Case {
         const char* name;
@@ -47,9 +47,10 @@ TEST(RecordReader, SplitsLikeTextModeFgets) {
         {"last line without LF", "a\nbc", {"a\n", "bc"}},
         {"blank lines count", "\n\na\n", {"\n", "\n", "a\n"}},
         {"CR LF reads as LF", "a\r\nb\r\n", {"a\n", "b\n"}},
-        {"lone CR stays", "a\rb\n", {"a\rb\n"}},
-        {"CR at the end stays", "a\r", {"a\r"}},
-        {"CR CR LF keeps the first CR", "a\r\r\n", {"a\r\n"}},
+        {"a lone CR ends a line", "a\rb\n", {"a\n", "b\n"}},
+        {"CR at the end ends the line", "a\r", {"a\n"}},
+        {"CR CR LF is two line ends", "a\r\r\n", {"a\n", "\n"}},
+        {"every line end in a mix", "1\r2\r\n3\n4\r5", {"1\n", "2\n", "3\n", "4\n", "5"}},
         {"0x1A ends the file",
          "ab\n\x1A"
          "cd\nef\n",
@@ -58,7 +59,7 @@ TEST(RecordReader, SplitsLikeTextModeFgets) {
          "ab\x1A"
          "cd\n",
          {"ab"}},
-        {"0x1A right after CR", "a\r\x1A\n", {"a\r"}},
+        {"0x1A right after CR", "a\r\x1A\n", {"a\n"}},
         {"0x1A first",
          "\x1A"
          "abc\n",

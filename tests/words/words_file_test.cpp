@@ -137,6 +137,26 @@ TEST_F(WordsFileTest, ListsSavedByOtherEditorsGiveTheSameWords) {
                eol;
     };
     const std::string mark = "\xEF\xBB\xBF";
+    // The line ends of three systems in turn.
+    std::string mixed = exampleFile("\n");
+    for (size_t at = 0, line = 0; (at = mixed.find('\n', at)) != std::string::npos; ++line) {
+        const char* ends[] = {"\r\n", "\r", "\n"};
+        mixed.replace(at, 1, ends[line % 3]);
+        at += std::strlen(ends[line % 3]);
+    }
+    const std::u16string units =
+        u"[EASY]\r\n\u3044\u306C,inu\r\n\u306D\u3053,neko\r\n[NORMAL]\r\n\u3055\u304F\u3089,"
+        u"sakura\r\n[HARD]\r\n\u3057\u3093\u304B\u3093\u305B\u3093,shinkannsenn\r\n"
+        u"\u3053\u3093\u306B\u3061\u306F,konnnichiha\r\n";
+    auto utf16File = [&units](bool bigEndian) {
+        std::string bytes = bigEndian ? "\xFE\xFF" : "\xFF\xFE";
+        for (char16_t unit : units) {
+            const char high = static_cast<char>(unit >> 8), low = static_cast<char>(unit & 0xFF);
+            bytes += bigEndian ? high : low;
+            bytes += bigEndian ? low : high;
+        }
+        return bytes;
+    };
     struct Case {
         const char* name;
         std::string bytes;
@@ -146,8 +166,11 @@ TEST_F(WordsFileTest, ListsSavedByOtherEditorsGiveTheSameWords) {
         {"UTF-8 after a byte-order mark", mark + utf8File("\n")},
         {"UTF-8 after a mark, lines ended by CR alone", mark + utf8File("\r")},
         {"code page 932, lines ended by CR alone", exampleFile("\r")},
-        {"code page 932 after a byte-order mark", mark + exampleFile("\r\n")},
+        {"code page 932, CR LF, CR and LF mixed", mixed},
         {"UTF-8 ending in the end-of-file mark", utf8File("\n") + "\x1A\xFF\xFE"},
+        {"UTF-16, little-endian", utf16File(false)},
+        {"UTF-16, big-endian, ending in the end-of-file mark",
+         utf16File(true) + std::string("\0\x1A\0x", 4)},
     };
     const std::set<Word> expected[3] = {
         {{inu, "inu"}, {neko, "neko"}},
@@ -173,6 +196,28 @@ TEST_F(WordsFileTest, ListsSavedByOtherEditorsGiveTheSameWords) {
     EXPECT_TRUE(indexWordSections());
     EXPECT_EQ(wordsDrawn(20), (std::set<Word>{{"?" + neko, "neko"}}));
     EXPECT_TRUE(boxTexts().empty());
+
+    // After a mark, a byte that breaks UTF-8 loses its line alone, and the player hears of it
+    // once. A code page 932 list behind a mark loses every line in Japanese, and says why.
+    auto badLines = [](int count, int first) {
+        char text[256];
+        std::snprintf(text, sizeof text, textWordsBadLinesFormat, count, first);
+        return std::string(text);
+    };
+    std::string broken = mark + utf8File("\n");
+    broken.insert(broken.find("neko"), "\xFF");
+    game = GameState{};
+    writeWords(broken);
+    EXPECT_TRUE(indexWordSections());
+    EXPECT_TRUE(indexWordSections());
+    EXPECT_EQ(game.wordsLineCount, 8);
+    EXPECT_EQ(wordsDrawn(20), (std::set<Word>{{inu, "inu"}}));
+    EXPECT_EQ(boxTexts(), (std::vector<std::string>{badLines(1, 3)}));
+    headlessClearEvents();
+    game = GameState{};
+    writeWords(mark + exampleFile("\r\n"));
+    EXPECT_FALSE(indexWordSections());
+    EXPECT_EQ(boxTexts(), (std::vector<std::string>{badLines(5, 2), textWordsEmptyEasy}));
 }
 
 TEST_F(WordsFileTest, DrawsFollowTheGeneratorExactly) {
@@ -202,7 +247,7 @@ TEST_F(WordsFileTest, SplitsRecordsIntoDisplayAndRomaji) {
         {"two commas keep the second in the romaji", inu + ",i,nu\n", {inu, "i,nu"}},
         {"last line without LF", inu + ",inu", {inu, "inu"}},
         {"CR LF leaves no CR in the romaji", inu + ",inu\r\n", {inu, "inu"}},
-        {"a lone CR stays in the romaji", inu + ",in\ru\n", {inu, "in\ru"}},
+        {"a lone CR ends the romaji", inu + ",in\ru\n", {inu, "in"}},
         {"a space is a letter to type", inu + ", inu\n", {inu, " inu"}},
         {"empty display", ",inu\n", {"", "inu"}},
     };
