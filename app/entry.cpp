@@ -7,13 +7,6 @@
 #include "base/game_state.h"
 #include "base/texts.h"
 
-namespace {
-
-// The longest of the data paths: when it fits under the working folder, all of them do.
-const char longestDataPath[] = "\\Date\\Image\\RankingBack.bmp";
-
-}  // namespace
-
 // Game state: lastHitTime, instance.
 void startUp(InstanceHandle instance) {
     game.lastHitTime.type = timeMs;

@@ -1,6 +1,9 @@
 // What the process entry prepares before any window exists; shared by every backend.
 #pragma once
 
+// The longest of the data paths: when it fits under the working folder, all of them do.
+inline constexpr char longestDataPath[] = "\\Date\\Image\\RankingBack.bmp";
+
 #include "platform/platform.h"
 
 // Time stamps of the combo timing are milliseconds from here on; the instance is kept for

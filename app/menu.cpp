@@ -15,6 +15,8 @@ const MenuEntry menuEntries[] = {
     {MenuEntryKind::popupEnd, nullptr, 0, false},
     {MenuEntryKind::popupBegin, textMenuScreen, 0, false},
     {MenuEntryKind::item, textMenuRanking, cmdRanking, false},
+    {MenuEntryKind::item, textMenuReplayLast, cmdReplayLast, false},
+    {MenuEntryKind::item, textMenuReplayBest, cmdReplayBest, false},
     {MenuEntryKind::item, textMenuGameScreen, cmdGameScreen, false},
     {MenuEntryKind::popupEnd, nullptr, 0, false},
 };

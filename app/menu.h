@@ -11,6 +11,8 @@ enum MenuCommand : unsigned {
     cmdRanking = KEYFALL_CMD_RANKING,
     cmdGameScreen = KEYFALL_CMD_GAME_SCREEN,
     cmdEasy = KEYFALL_CMD_EASY,
+    cmdReplayLast = KEYFALL_CMD_REPLAY_LAST,
+    cmdReplayBest = KEYFALL_CMD_REPLAY_BEST,
 };
 
 enum class MenuEntryKind { popupBegin, item, popupEnd };

@@ -2,8 +2,13 @@
 #include <cstdint>
 #include <initializer_list>
 
+#include "app/window_procedure.h"
+
+#include "app/game_tally.h"
+#include "app/journal.h"
 #include "app/menu.h"
 #include "app/repaint.h"
+#include "app/replay.h"
 #include "base/game_state.h"
 #include "base/locked_write.h"
 #include "game/flow.h"
@@ -16,6 +21,8 @@
 
 namespace {
 
+void keepFinishedGame();
+
 void setMenuCheck(WindowHandle window, int flag, unsigned commandId) {
     setMenuItemChecked(window, commandId, flag == 1 ? 1 : 0);
 }
@@ -25,12 +32,14 @@ void createSequence(WindowHandle window) {
     game.memoryDC = createMemoryContext(window);
     loadLayout();
     loadGameOptions();
+    loadHistoryOption();
     setMenuCheck(window, 1, cmdEasy);
     redrawMenuBar(window);
     loadImages();
     game.difficulty = Easy;
     game.font = createGameFont();
     selectFont(game.memoryDC, game.font);
+    gameOverHook = keepFinishedGame;
 }
 
 // Game state: font (the images are released by releaseImages), the kept writes.
@@ -82,6 +91,8 @@ void menuCommand(WindowHandle window, unsigned command) {
             game.rankingShown = 0;
             invalidateWindow(window);
             break;
+        case cmdReplayLast: replayLastGame(window); break;
+        case cmdReplayBest: replayBestGame(window); break;
         default: break;
     }
 }
@@ -96,24 +107,49 @@ void timerTick(WindowHandle window, unsigned timer) {
     }
 }
 
-// Game state: reads rankingShown, playing.
+// Game state: reads rankingShown, playing, countdownState.
 void greyMenuItems(WindowHandle window) {
     int enabled = (game.rankingShown == 1 || game.playing == 1) ? 0 : 1;
     for (unsigned command : {cmdStart, cmdEasy, cmdNormal, cmdHard}) {
         setMenuItemEnabled(window, command, enabled);
     }
+    // A replay would take the place of a countdown or a game, and cannot start in one.
+    const int replayable = (game.playing == 1 || game.countdownState == 0) ? 0 : 1;
+    for (unsigned command : {cmdReplayLast, cmdReplayBest}) {
+        setMenuItemEnabled(window, command, replayable);
+    }
     redrawMenuBar(window);
+}
+
+// Game state: everything a paint reads and writes. During a replay what the paint would
+// change in the game state is undone: the journal says what the paints of the game did.
+void paint(WindowHandle window) {
+    const PaintWrites before = paintWrites();
+    paintScreen(window);
+    if (replayRunning()) {
+        restorePaintWrites(before);
+    } else {
+        journalPaint(before);
+    }
+}
+
+// The end of every game: into the history, or the end of the replay that played it.
+void keepFinishedGame() {
+    if (replayRunning()) {
+        replayGameOver();
+    } else {
+        journalGameOver();
+    }
 }
 
 }  // namespace
 
-// Game state: mainWindow on every message, the rest through the operations it calls.
-intptr_t windowProcedure(WindowHandle window, uint32_t message, uintptr_t wParam, intptr_t lParam) {
-    game.mainWindow = window;
+intptr_t handleGameMessage(WindowHandle window, uint32_t message, uintptr_t wParam,
+                           intptr_t lParam) {
     switch (message) {
         case msgCreate: createSequence(window); return 0;
         case msgDestroy: postQuitMessage(0); return 0;
-        case msgPaint: paintScreen(window); return 0;
+        case msgPaint: paint(window); return 0;
         case msgClose: closeSequence(window); return 0;
         case msgKeyDown: {
             unsigned key = static_cast<unsigned>(wParam & 0xFFFF);
@@ -132,4 +168,17 @@ intptr_t windowProcedure(WindowHandle window, uint32_t message, uintptr_t wParam
         case msgInitMenu: greyMenuItems(window); return 0;
         default: return defaultWindowProcedure(window, message, wParam, lParam);
     }
+}
+
+// Game state: mainWindow on every message, the rest through the operations it calls.
+intptr_t windowProcedure(WindowHandle window, uint32_t message, uintptr_t wParam, intptr_t lParam) {
+    game.mainWindow = window;
+    if (replayTakesMessage(window, message, wParam)) return 0;
+    uint32_t elapsedMs = 0;
+    const bool kept = journalBefore(message, wParam, elapsedMs);
+    if (kept) tallyBefore(message, wParam, elapsedMs);
+    const intptr_t result = handleGameMessage(window, message, wParam, lParam);
+    if (kept) tallyAfter();
+    journalAfter(kept);
+    return result;
 }

@@ -2,3 +2,5 @@
 #include "base/game_state.h"
 
 GameState game;
+
+void (*gameOverHook)() = nullptr;

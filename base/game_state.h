@@ -126,6 +126,7 @@ struct GameState {
     char comboLabel[500] = {};
     char resultText[500] = {};
     char rankingText[5][80] = {};
+    int unranked = 0;  // 1: this game's score goes to no table (a replay)
 
     // Writes of the data files waiting for their lock or for a disk that takes them
     std::vector<LockedWrite> keptWrites;
@@ -156,3 +157,7 @@ struct GameState {
 };
 
 extern GameState game;
+
+// Called by game over first, while the game's score and counts still stand: where the game is
+// kept in the history. Null: nothing is kept.
+extern void (*gameOverHook)();

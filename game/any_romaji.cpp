@@ -329,18 +329,16 @@ int longestSpellingAt(const char* text, int& spelling) {
 
 }  // namespace
 
-void readRomajiUnits() {
-    const char* text = game.romajiText;
-    const void* end = std::memchr(text, '\0', sizeof game.romajiText);
-    const size_t length = end ? static_cast<size_t>(static_cast<const char*>(end) - text) : 0;
+int readKanaUnits(const char* text, size_t length, KanaUnit* units, int capacity, int* starts) {
     const int sokuonRow = rowOfSpelling("xtu");
     int count = 0;
     size_t at = 0;
-    while (at < length && count < unitCapacity) {
+    while (at < length && count < capacity) {
         KanaUnit unit;
         int spelling = 0;
+        const size_t start = at;
         const unsigned char c = static_cast<unsigned char>(text[at]);
-        if (doubles(c) && text[at + 1] == text[at] &&
+        if (doubles(c) && at + 1 < length && text[at + 1] == text[at] &&
             longestSpellingAt(text + at + 1, spelling) >= 0) {
             // A doubled consonant before a kana is っ: the word list's way to write it.
             unit.row = static_cast<int16_t>(sokuonRow);
@@ -355,9 +353,17 @@ void readRomajiUnits() {
             unit.letter = text[at];
             at += 1;
         }
-        game.kanaUnits[count++] = unit;
+        if (starts) starts[count] = static_cast<int>(start);
+        units[count++] = unit;
     }
-    game.kanaUnitCount = count;
+    return count;
+}
+
+void readRomajiUnits() {
+    const char* text = game.romajiText;
+    const void* end = std::memchr(text, '\0', sizeof game.romajiText);
+    const size_t length = end ? static_cast<size_t>(static_cast<const char*>(end) - text) : 0;
+    game.kanaUnitCount = readKanaUnits(text, length, game.kanaUnits, unitCapacity);
     game.romajiCandidates[0] = beforeUnit(0);
     game.romajiCandidateCount = 1;
 }

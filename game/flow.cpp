@@ -6,6 +6,7 @@
 
 #include "base/crt_random.h"
 #include "base/data_path.h"
+#include "base/game_clock.h"
 #include "base/game_state.h"
 #include "base/locked_write.h"
 #include "base/texts.h"
@@ -74,7 +75,7 @@ void beginGame() {
     game.countdownState = 2;
     setTimer(game.mainWindow, gaugeTimer, 100);
     setTimer(game.mainWindow, repaintTimer, 4);
-    crtSrand(static_cast<unsigned>(calendarTimeSeconds()));
+    crtSrand(static_cast<unsigned>(gameCalendarSeconds()));
     // The game counts as running only once it has words: should an error box stay open for
     // two minutes, the gauge ticks inside it must not end a game that never began.
     if (!indexWordSections()) {
@@ -173,8 +174,9 @@ void awardItem() {
 // effects and the combo label carry over to the next game.
 void gameOver() {
     stopAllSound();
-    // The table is written before the player sees the result.
-    insertRanking(game.score);
+    if (gameOverHook) gameOverHook();
+    // The table is written before the player sees the result; a replayed game enters none.
+    if (game.unranked != 1) insertRanking(game.score);
     // Cleared before the box: its nested loop keeps delivering gauge ticks.
     game.playing = 0;
     if (game.combo > game.maxCombo) game.maxCombo = game.combo;

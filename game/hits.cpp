@@ -6,8 +6,8 @@
 #include <cstdlib>
 #include <cstring>
 
+#include "base/game_clock.h"
 #include "base/game_state.h"
-#include "platform/platform.h"
 
 namespace {
 
@@ -41,11 +41,11 @@ int raisedScore(int score, int hits, int combo) {
 // Game state: reads and writes lastHitTime and, when the combo breaks, combo, maxCombo and the
 // combo label's place.
 int comboTimer() {
-    uint32_t now = systemTimeMs();
+    uint32_t now = gameTimeMs();
     // A 32-bit signed difference, so that a wrap of the millisecond counter stays small.
     int64_t difference =
         std::llabs(static_cast<int64_t>(static_cast<int32_t>(now - game.lastHitTime.ms)));
-    game.lastHitTime.ms = systemTimeMs();
+    game.lastHitTime.ms = gameTimeMs();
     if (difference <= comboWindowMs) return 1;
 
     if (game.combo > game.maxCombo) game.maxCombo = game.combo;
@@ -77,7 +77,7 @@ void acceptKey(unsigned char letter) {
         game.combo += 1;
         game.score = raisedScore(game.score, game.hits, game.combo);
         std::snprintf(game.comboLabel, sizeof game.comboLabel, "%d", game.combo);
-        game.lastHitTime.ms = systemTimeMs();
+        game.lastHitTime.ms = gameTimeMs();
     }
 
     // One double-byte character of the shown word for every second hit of the game.

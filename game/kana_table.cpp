@@ -204,6 +204,207 @@ constexpr KanaRow rows[] = {
     {{"xke", "lke"}},                                        // ヶ
 };
 
+// Each row's kana in code page 932, row for row: what the player's misses are counted by.
+// The code page has no hiragana vu: ゔ is written ヴ.
+constexpr const char* rowKana[] = {
+    "\x82\x9F",          // ぁ
+    "\x82\xA0",          // あ
+    "\x82\xA1",          // ぃ
+    "\x82\xA2",          // い
+    "\x82\xA2\x82\xA5",  // いぇ
+    "\x82\xA3",          // ぅ
+    "\x82\xA4",          // う
+    "\x82\xA4\x82\x9F",  // うぁ
+    "\x82\xA4\x82\xA1",  // うぃ
+    "\x82\xA4\x82\xA5",  // うぇ
+    "\x82\xA4\x82\xA7",  // うぉ
+    "\x82\xA5",          // ぇ
+    "\x82\xA6",          // え
+    "\x82\xA7",          // ぉ
+    "\x82\xA8",          // お
+    "\x82\xA9",          // か
+    "\x82\xAA",          // が
+    "\x82\xAB",          // き
+    "\x82\xAB\x82\xA1",  // きぃ
+    "\x82\xAB\x82\xA5",  // きぇ
+    "\x82\xAB\x82\xE1",  // きゃ
+    "\x82\xAB\x82\xE3",  // きゅ
+    "\x82\xAB\x82\xE5",  // きょ
+    "\x82\xAC",          // ぎ
+    "\x82\xAC\x82\xA1",  // ぎぃ
+    "\x82\xAC\x82\xA5",  // ぎぇ
+    "\x82\xAC\x82\xE1",  // ぎゃ
+    "\x82\xAC\x82\xE3",  // ぎゅ
+    "\x82\xAC\x82\xE5",  // ぎょ
+    "\x82\xAD",          // く
+    "\x82\xAD\x82\x9F",  // くぁ
+    "\x82\xAD\x82\xA1",  // くぃ
+    "\x82\xAD\x82\xA5",  // くぇ
+    "\x82\xAD\x82\xA7",  // くぉ
+    "\x82\xAE",          // ぐ
+    "\x82\xAE\x82\x9F",  // ぐぁ
+    "\x82\xAF",          // け
+    "\x82\xB0",          // げ
+    "\x82\xB1",          // こ
+    "\x82\xB2",          // ご
+    "\x82\xB3",          // さ
+    "\x82\xB4",          // ざ
+    "\x82\xB5",          // し
+    "\x82\xB5\x82\xA1",  // しぃ
+    "\x82\xB5\x82\xA5",  // しぇ
+    "\x82\xB5\x82\xE1",  // しゃ
+    "\x82\xB5\x82\xE3",  // しゅ
+    "\x82\xB5\x82\xE5",  // しょ
+    "\x82\xB6",          // じ
+    "\x82\xB6\x82\xA1",  // じぃ
+    "\x82\xB6\x82\xA5",  // じぇ
+    "\x82\xB6\x82\xE1",  // じゃ
+    "\x82\xB6\x82\xE3",  // じゅ
+    "\x82\xB6\x82\xE5",  // じょ
+    "\x82\xB7",          // す
+    "\x82\xB8",          // ず
+    "\x82\xB9",          // せ
+    "\x82\xBA",          // ぜ
+    "\x82\xBB",          // そ
+    "\x82\xBC",          // ぞ
+    "\x82\xBD",          // た
+    "\x82\xBE",          // だ
+    "\x82\xBF",          // ち
+    "\x82\xBF\x82\xA1",  // ちぃ
+    "\x82\xBF\x82\xA5",  // ちぇ
+    "\x82\xBF\x82\xE1",  // ちゃ
+    "\x82\xBF\x82\xE3",  // ちゅ
+    "\x82\xBF\x82\xE5",  // ちょ
+    "\x82\xC0",          // ぢ
+    "\x82\xC0\x82\xA1",  // ぢぃ
+    "\x82\xC0\x82\xA5",  // ぢぇ
+    "\x82\xC0\x82\xE1",  // ぢゃ
+    "\x82\xC0\x82\xE3",  // ぢゅ
+    "\x82\xC0\x82\xE5",  // ぢょ
+    "\x82\xC1",          // っ
+    "\x82\xC2",          // つ
+    "\x82\xC2\x82\x9F",  // つぁ
+    "\x82\xC2\x82\xA1",  // つぃ
+    "\x82\xC2\x82\xA5",  // つぇ
+    "\x82\xC2\x82\xA7",  // つぉ
+    "\x82\xC3",          // づ
+    "\x82\xC4",          // て
+    "\x82\xC4\x82\xA1",  // てぃ
+    "\x82\xC4\x82\xA5",  // てぇ
+    "\x82\xC4\x82\xE1",  // てゃ
+    "\x82\xC4\x82\xE3",  // てゅ
+    "\x82\xC4\x82\xE5",  // てょ
+    "\x82\xC5",          // で
+    "\x82\xC5\x82\xA1",  // でぃ
+    "\x82\xC5\x82\xA5",  // でぇ
+    "\x82\xC5\x82\xE1",  // でゃ
+    "\x82\xC5\x82\xE3",  // でゅ
+    "\x82\xC5\x82\xE5",  // でょ
+    "\x82\xC6",          // と
+    "\x82\xC6\x82\x9F",  // とぁ
+    "\x82\xC6\x82\xA1",  // とぃ
+    "\x82\xC6\x82\xA3",  // とぅ
+    "\x82\xC6\x82\xA5",  // とぇ
+    "\x82\xC6\x82\xA7",  // とぉ
+    "\x82\xC7",          // ど
+    "\x82\xC7\x82\x9F",  // どぁ
+    "\x82\xC7\x82\xA1",  // どぃ
+    "\x82\xC7\x82\xA3",  // どぅ
+    "\x82\xC7\x82\xA5",  // どぇ
+    "\x82\xC7\x82\xA7",  // どぉ
+    "\x82\xC8",          // な
+    "\x82\xC9",          // に
+    "\x82\xC9\x82\xA1",  // にぃ
+    "\x82\xC9\x82\xA5",  // にぇ
+    "\x82\xC9\x82\xE1",  // にゃ
+    "\x82\xC9\x82\xE3",  // にゅ
+    "\x82\xC9\x82\xE5",  // にょ
+    "\x82\xCA",          // ぬ
+    "\x82\xCB",          // ね
+    "\x82\xCC",          // の
+    "\x82\xCD",          // は
+    "\x82\xCE",          // ば
+    "\x82\xCF",          // ぱ
+    "\x82\xD0",          // ひ
+    "\x82\xD0\x82\xA1",  // ひぃ
+    "\x82\xD0\x82\xA5",  // ひぇ
+    "\x82\xD0\x82\xE1",  // ひゃ
+    "\x82\xD0\x82\xE3",  // ひゅ
+    "\x82\xD0\x82\xE5",  // ひょ
+    "\x82\xD1",          // び
+    "\x82\xD1\x82\xA1",  // びぃ
+    "\x82\xD1\x82\xA5",  // びぇ
+    "\x82\xD1\x82\xE1",  // びゃ
+    "\x82\xD1\x82\xE3",  // びゅ
+    "\x82\xD1\x82\xE5",  // びょ
+    "\x82\xD2",          // ぴ
+    "\x82\xD2\x82\xA1",  // ぴぃ
+    "\x82\xD2\x82\xA5",  // ぴぇ
+    "\x82\xD2\x82\xE1",  // ぴゃ
+    "\x82\xD2\x82\xE3",  // ぴゅ
+    "\x82\xD2\x82\xE5",  // ぴょ
+    "\x82\xD3",          // ふ
+    "\x82\xD3\x82\x9F",  // ふぁ
+    "\x82\xD3\x82\xA1",  // ふぃ
+    "\x82\xD3\x82\xA5",  // ふぇ
+    "\x82\xD3\x82\xA7",  // ふぉ
+    "\x82\xD3\x82\xE1",  // ふゃ
+    "\x82\xD3\x82\xE3",  // ふゅ
+    "\x82\xD3\x82\xE5",  // ふょ
+    "\x82\xD4",          // ぶ
+    "\x82\xD5",          // ぷ
+    "\x82\xD6",          // へ
+    "\x82\xD7",          // べ
+    "\x82\xD8",          // ぺ
+    "\x82\xD9",          // ほ
+    "\x82\xDA",          // ぼ
+    "\x82\xDB",          // ぽ
+    "\x82\xDC",          // ま
+    "\x82\xDD",          // み
+    "\x82\xDD\x82\xA1",  // みぃ
+    "\x82\xDD\x82\xA5",  // みぇ
+    "\x82\xDD\x82\xE1",  // みゃ
+    "\x82\xDD\x82\xE3",  // みゅ
+    "\x82\xDD\x82\xE5",  // みょ
+    "\x82\xDE",          // む
+    "\x82\xDF",          // め
+    "\x82\xE0",          // も
+    "\x82\xE1",          // ゃ
+    "\x82\xE2",          // や
+    "\x82\xE3",          // ゅ
+    "\x82\xE4",          // ゆ
+    "\x82\xE5",          // ょ
+    "\x82\xE6",          // よ
+    "\x82\xE7",          // ら
+    "\x82\xE8",          // り
+    "\x82\xE8\x82\xA1",  // りぃ
+    "\x82\xE8\x82\xA5",  // りぇ
+    "\x82\xE8\x82\xE1",  // りゃ
+    "\x82\xE8\x82\xE3",  // りゅ
+    "\x82\xE8\x82\xE5",  // りょ
+    "\x82\xE9",          // る
+    "\x82\xEA",          // れ
+    "\x82\xEB",          // ろ
+    "\x82\xEC",          // ゎ
+    "\x82\xED",          // わ
+    "\x82\xEE",          // ゐ
+    "\x82\xEF",          // ゑ
+    "\x82\xF0",          // を
+    "\x82\xF1",          // ん
+    "\x83\x94",          // ヴ
+    "\x83\x94\x82\x9F",  // ヴぁ
+    "\x83\x94\x82\xA1",  // ヴぃ
+    "\x83\x94\x82\xA5",  // ヴぇ
+    "\x83\x94\x82\xA7",  // ヴぉ
+    "\x83\x94\x82\xE1",  // ヴゃ
+    "\x83\x94\x82\xE3",  // ヴゅ
+    "\x83\x94\x82\xE5",  // ヴょ
+    "\x83\x95",          // ヵ
+    "\x83\x96",          // ヶ
+};
+static_assert(sizeof rowKana / sizeof rowKana[0] == sizeof rows / sizeof rows[0],
+              "every row has its kana");
+
 constexpr int rowCount = static_cast<int>(sizeof rows / sizeof rows[0]);
 
 constexpr int listedCount(const KanaRow& row) {
@@ -274,6 +475,8 @@ static_assert(spellingsFit(), "a spelling is longer than maxSpellingLength");
 int kanaRowCount() { return rowCount; }
 
 const KanaRow& kanaRow(int row) { return rows[row]; }
+
+const char* kanaOfRow(int row) { return rowKana[row]; }
 
 int listedSpellingCount(int row) { return listedCount(rows[row]); }
 

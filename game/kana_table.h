@@ -29,6 +29,8 @@ struct KanaRow {
 
 int kanaRowCount();
 const KanaRow& kanaRow(int row);
+// The row's kana as code page 932 bytes (one or two characters).
+const char* kanaOfRow(int row);
 // How many spellings the row lists.
 int listedSpellingCount(int row);
 // The rows a two-kana row is typed as, or -1 for both.

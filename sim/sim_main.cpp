@@ -1,5 +1,6 @@
 // keyfall-sim: plays the game on the headless machine from a script, so any game can be
-// reproduced exactly. Usage: keyfall-sim [SCRIPT]  (standard input without an argument)
+// reproduced exactly. Usage: keyfall-sim [SCRIPT]  (standard input without an argument),
+// or keyfall-sim --verify HISTORY to play every kept game of a history file again.
 #include <cerrno>
 #include <cstdio>
 #include <cstdlib>
@@ -13,6 +14,7 @@
 #include "backends/headless/headless.h"
 #include "platform/platform.h"
 #include "sim/sim_output.h"
+#include "sim/verify.h"
 
 namespace {
 
@@ -162,8 +164,9 @@ void runScript(bool insideBox) {
 int main(int argc, char** argv) {
     std::ifstream file;
     script = &std::cin;
-    if (argc > 2) {
-        std::cerr << "usage: keyfall-sim [SCRIPT]\n";
+    if (argc == 3 && std::string(argv[1]) == "--verify") return verifyHistoryFile(argv[2]);
+    if (argc > 2 || (argc == 2 && std::string(argv[1]) == "--verify")) {
+        std::cerr << "usage: keyfall-sim [SCRIPT] | keyfall-sim --verify HISTORY\n";
         return 2;
     }
     if (argc == 2) {

@@ -12,6 +12,21 @@
 #include "base/game_state.h"
 #include "tests/support/scratch_folder.h"
 
+// ねこ,neko and a word long enough to scroll: 25 kana (750 pixels) and 48 letters (720).
+inline std::string scrollingWordList() {
+    const unsigned kana[] = {0x82A0, 0x82A2, 0x82A4, 0x82A6, 0x82A8, 0x82A9, 0x82AB, 0x82AD, 0x82AF,
+                             0x82B1, 0x82B3, 0x82B5, 0x82B7, 0x82B9, 0x82BB, 0x82BD, 0x82BF, 0x82C2,
+                             0x82C4, 0x82C6, 0x82C8, 0x82C9, 0x82CA, 0x82CB, 0x82CC};
+    std::string longWord;
+    for (unsigned code : kana) {
+        longWord += static_cast<char>(code >> 8);
+        longWord += static_cast<char>(code & 0xFF);
+    }
+    longWord += ",aiueokakikukekosashisusesotachitsutetonaninuneno\r\n";
+    const std::string neko = "\x82\xcb\x82\xb1,neko\r\n";
+    return "[EASY]\r\n" + neko + longWord + "[NORMAL]\r\n" + neko + "[HARD]\r\n" + neko;
+}
+
 class AppTest : public ::testing::Test {
 protected:
     // Easy: いぬ,inu and ねこ,neko; Normal: さくら,sakura; Hard: two long ones.

@@ -67,6 +67,14 @@ TEST_F(AppTest, ANewcomersGameEndToEnd) {
     EXPECT_FALSE(headlessTimerRunning(1));
     EXPECT_TRUE(headlessTimerRunning(2));  // the repaint timer runs until the window closes
 
+    // The game is kept, with what it was alone: its own best combo, not the best since start.
+    const std::string history = readFile("Date/History.txt");
+    EXPECT_EQ(history.rfind("game ", 0), 0u) << history;
+    EXPECT_NE(history.find("\nscore " + std::to_string(finalScore) + "\n"), std::string::npos);
+    EXPECT_NE(history.find("\ncombo " + std::to_string(bestCombo) + "\n"), std::string::npos);
+    EXPECT_NE(history.find("\nwords 4\n"), std::string::npos) << "the bombed word is not typed";
+    EXPECT_NE(history.find("\nmisses 0\n"), std::string::npos);
+
     headlessSend(msgCommand, cmdRanking, 0);
     headlessPump();
     const std::vector<HeadlessText>& texts = headlessLastPaintTexts();

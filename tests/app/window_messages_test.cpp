@@ -49,7 +49,7 @@ TEST_F(AppTest, EveryMessageStoresItsWindowFirst) {
 TEST_F(AppTest, PaintsTheScreenShownAndIgnoresUnknownCommands) {
     headlessCreateWindow(windowProcedure);
     headlessClearEvents();
-    for (unsigned command : {40003u, 40006u, 40010u, 0u}) headlessSend(msgCommand, command, 0);
+    for (unsigned command : {40003u, 40006u, 40099u, 0u}) headlessSend(msgCommand, command, 0);
     headlessPump();
     EXPECT_TRUE(headlessEvents().empty());
     EXPECT_EQ(game.rankingShown, 0);

@@ -54,13 +54,14 @@ TEST_F(AppTest, MenuGreyingFollowsPlayAndTheRankingScreen) {
         std::vector<unsigned> commands;
         uint32_t wait;
         int expectedEnabled;
+        int replayEnabled;  // a replay takes the place of neither a countdown nor a game
     };
     const Step steps[] = {
-        {"idle", {}, 0, 1},
-        {"counting down", {cmdStart}, 1500, 1},
-        {"playing", {}, 2000, 0},
-        {"ranking shown while playing", {cmdRanking}, 0, 0},
-        {"game screen again while playing", {cmdGameScreen}, 0, 0},
+        {"idle", {}, 0, 1, 1},
+        {"counting down", {cmdStart}, 1500, 1, 0},
+        {"playing", {}, 2000, 0, 0},
+        {"ranking shown while playing", {cmdRanking}, 0, 0, 0},
+        {"game screen again while playing", {cmdGameScreen}, 0, 0, 0},
     };
     for (const Step& step : steps) {
         for (unsigned command : step.commands) headlessSend(msgCommand, command, 0);
@@ -68,9 +69,11 @@ TEST_F(AppTest, MenuGreyingFollowsPlayAndTheRankingScreen) {
         headlessClearEvents();
         headlessSend(msgInitMenu, 0, 0);
         std::string value = std::to_string(step.expectedEnabled);
+        std::string replay = std::to_string(step.replayEnabled);
         EXPECT_EQ(menuEvents(),
                   (std::vector<std::string>{"enable 40001 " + value, "enable 40009 " + value,
-                                            "enable 40004 " + value, "enable 40005 " + value}))
+                                            "enable 40004 " + value, "enable 40005 " + value,
+                                            "enable 40010 " + replay, "enable 40011 " + replay}))
             << step.what;
     }
 }

@@ -2,7 +2,8 @@
 # Fails, naming the lines, when a file includes a folder above its own, or when portable code
 # includes a platform header or asks #ifdef which platform it is on.
 #
-# Bottom to top: base; words, ranking, render; game (not render); app; backends and sim.
+# Bottom to top: base; words, ranking, records, render; game (not render, not records); app;
+# backends and sim.
 # platform/platform.h is everyone's. Usage: check_dependencies.sh SOURCE_ROOT
 set -euo pipefail
 cd "$1"
@@ -12,13 +13,14 @@ declare -A allowed=(
   [base]="platform base"
   [words]="platform base words"
   [ranking]="platform base ranking"
+  [records]="platform base records"
   [render]="platform base render"
   [game]="platform base words ranking game"
-  [app]="platform base words ranking render game app"
-  [backends]="platform base words ranking render game app backends"
-  [sim]="platform base words ranking render game app backends sim"
+  [app]="platform base words ranking records render game app"
+  [backends]="platform base words ranking records render game app backends"
+  [sim]="platform base words ranking records render game app backends sim"
 )
-portable="platform base words ranking render game app"
+portable="platform base words ranking records render game app"
 
 faults=""
 for folder in "${!allowed[@]}"; do

@@ -242,6 +242,12 @@ def games_together(sim, root, count, rounds=30):
             told = [score for score, out in results if NOT_SAVED.search(out)]
             lost = [s for s in scores if str(s) not in table and s not in told]
             check(not lost, f'{where}: scores {lost} lost without a word, table {table}')
+            # Each game is kept in the history too, under the same lock.
+            history = date / 'History.txt'
+            kept = re.findall(r'^score (\d+)$', history.read_text() if history.exists() else '',
+                              re.M)
+            unkept = [s for s in scores if str(s) not in kept and s not in told]
+            check(not unkept, f'{where}: games {unkept} not in the history and not told')
             for score, out in results:
                 check(bool(LOCK_FILE_NAMED.search(out)) == named,
                       f'{where}: the lock file was {"not " if named else ""}named to {score}')

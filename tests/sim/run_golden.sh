@@ -15,3 +15,7 @@ fi
 if [[ -f "${expected%.out}.ranking" ]]; then
   diff -u "${expected%.out}.ranking" Date/RankingDate.ini
 fi
+# Every game the script finished is kept, and its journal plays the same game again.
+if [[ -f Date/History.txt ]]; then
+  "$sim" --verify Date/History.txt > verify.txt 2>&1 || { echo "the kept games do not verify:"; cat verify.txt; exit 1; }
+fi
