@@ -104,8 +104,9 @@ void stop() {
 }
 
 bool isStartFromIdle(uint32_t message, uintptr_t wParam) {
-    return message == msgCommand && (wParam & 0xFFFF) == cmdStart && game.playing == 0 &&
-           game.countdownState != 0;
+    const unsigned command = static_cast<unsigned>(wParam & 0xFFFF);
+    return message == msgCommand && (command == cmdStart || command == cmdPractice) &&
+           game.playing == 0 && game.countdownState != 0;
 }
 
 std::string fileBytes(const char* relativePath) {
@@ -186,6 +187,13 @@ void journalPaint(const PaintWrites& before) {
     recorder.journal.events.push_back(event);
 }
 
+void journalPracticeChosen() {
+    if (!recorder.on) return;
+    JournalStart chosen;
+    captureJournalStart(chosen);
+    recorder.journal.start.practiceKana = chosen.practiceKana;
+}
+
 void journalGameOver() {
     if (!recorder.on) return;
     HistoryRecord record;
@@ -193,6 +201,7 @@ void journalGameOver() {
     record.difficulty = game.difficulty;
     record.score = game.score;
     record.hits = game.hits;
+    record.practice = game.practice;
     tallyInto(record);
     if (wordListHash() != recorder.journal.start.wordsHash) recorder.inexact |= wordListChanged;
     record.inexact = recorder.inexact;
@@ -238,6 +247,12 @@ void captureJournalStart(JournalStart& s) {
     s.comboLabel = game.comboLabel;
     s.countdownLabel = game.countdownLabel;
     s.wordsHash = wordListHash();
+    s.practice = game.practice;
+    s.practiceKana.clear();
+    for (int i = 0; i < game.practiceKanaCount && i < 10; ++i) {
+        s.practiceKana += game.practiceKana[i];
+        s.practiceKana += ' ';
+    }
 }
 
 void applyJournalStart(const JournalStart& s) {
@@ -274,6 +289,16 @@ void applyJournalStart(const JournalStart& s) {
     crtSetState(s.randomState);
     std::snprintf(game.comboLabel, sizeof game.comboLabel, "%s", s.comboLabel.c_str());
     std::snprintf(game.countdownLabel, sizeof game.countdownLabel, "%s", s.countdownLabel.c_str());
+    game.practice = s.practice;
+    std::memset(game.practiceKana, 0, sizeof game.practiceKana);
+    game.practiceKanaCount = 0;
+    for (size_t at = 0; at < s.practiceKana.size() && game.practiceKanaCount < 10;) {
+        size_t space = s.practiceKana.find(' ', at);
+        if (space == std::string::npos) space = s.practiceKana.size();
+        std::snprintf(game.practiceKana[game.practiceKanaCount++], sizeof game.practiceKana[0],
+                      "%.*s", static_cast<int>(space - at), s.practiceKana.c_str() + at);
+        at = space + 1;
+    }
 }
 
 uint64_t wordListHash() {

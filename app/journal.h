@@ -32,6 +32,8 @@ bool journalBefore(uint32_t message, uintptr_t wParam, uint32_t& elapsedMs);
 void journalAfter(bool kept);
 // After a paint: what it changed in the game state is kept as an event of its own.
 void journalPaint(const PaintWrites& before);
+// The practice command chose its kana: they belong to the journal's start.
+void journalPracticeChosen();
 // Game over: the journal and the game's counts become a record of the history file.
 void journalGameOver();
 

@@ -13,6 +13,8 @@ enum MenuCommand : unsigned {
     cmdEasy = KEYFALL_CMD_EASY,
     cmdReplayLast = KEYFALL_CMD_REPLAY_LAST,
     cmdReplayBest = KEYFALL_CMD_REPLAY_BEST,
+    cmdRecords = KEYFALL_CMD_RECORDS,
+    cmdPractice = KEYFALL_CMD_PRACTICE,
 };
 
 enum class MenuEntryKind { popupBegin, item, popupEnd };

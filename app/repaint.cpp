@@ -5,13 +5,16 @@
 #include <cstring>
 #include <string>
 
+#include "app/records_view.h"
 #include "base/data_path.h"
 #include "base/game_state.h"
 #include "ranking/ranking_file.h"
+#include "records/history_file.h"
 #include "render/frame.h"
 #include "render/game_screen.h"
 #include "render/game_screen_inputs.h"
 #include "render/ranking_screen.h"
+#include "render/records_screen.h"
 
 namespace {
 
@@ -24,7 +27,12 @@ struct ComposedFrame {
     int difficulty = 0;
     char rankingText[5][sizeof GameState::rankingText[0]] = {};
     std::string rankingFile;
+    unsigned recordsStamp = 0;
 };
+
+// The records screen stands over the other two.
+enum : int { recordsScreen = 2 };
+int screenShown() { return game.recordsShown == 1 ? recordsScreen : game.rankingShown; }
 
 struct Repaint {
     bool skipping = true;
@@ -59,7 +67,10 @@ void readRankingFile(std::string& bytes) {
 bool frameWouldRepeat(WindowHandle window) {
     const ComposedFrame& last = repaint.last;
     if (!repaint.skipping || !last.known || !lastFrameShowable(window)) return false;
-    if (game.rankingShown != last.screen) return false;
+    if (screenShown() != last.screen) return false;
+    if (last.screen == recordsScreen) {
+        return !recordsFiguresStale() && recordsFiguresStamp() == last.recordsStamp;
+    }
     if (game.rankingShown == 0) {
         readGameScreenInputs(repaint.gameScreenNow);
         return repaint.gameScreenNow == last.gameScreen;
@@ -79,6 +90,13 @@ void paintScreen(WindowHandle window) {
     if (frameWouldRepeat(window) && presentLastFrame(window)) return;
     ComposedFrame& last = repaint.last;
     last.known = false;
+    last.screen = screenShown();
+    if (last.screen == recordsScreen) {
+        paintRecordsScreen(window, currentRecordsFigures());
+        last.recordsStamp = recordsFiguresStamp();
+        last.known = true;
+        return;
+    }
     if (game.rankingShown == 0) {
         paintGameScreen(window);
         // As the paint left them: a second paint of the same state changes nothing more.
@@ -96,7 +114,6 @@ void paintScreen(WindowHandle window) {
         std::memcpy(last.rankingText, game.rankingText, sizeof last.rankingText);
         last.known = true;
     }
-    last.screen = game.rankingShown;
 }
 
 // Game state: reads what a paint reads.
@@ -105,8 +122,10 @@ void repaintTick(WindowHandle window, unsigned timer) {
         invalidateWindow(window);
         return;
     }
-    // Nothing but a message, or on the ranking screen its file, can change the picture now.
-    const bool fileShown = game.rankingShown == 1 && resolveRankingPath(repaint.rankingPath);
+    // Nothing but a message, or the file the screen shows, can change the picture now.
+    const bool fileShown = game.recordsShown == 1
+                               ? resolveHistoryPath(repaint.rankingPath)
+                               : game.rankingShown == 1 && resolveRankingPath(repaint.rankingPath);
     holdTimerUntilNextMessage(window, timer, fileShown ? repaint.rankingPath : nullptr);
 }
 

@@ -113,6 +113,8 @@ void begin(const Journal& journal, bool paced) {
     game.romajiText[0] = '\0';
     game.typedText[0] = '\0';
     game.unranked = 1;
+    // Chosen from the records screen, the replay is shown on the game's own screens.
+    game.recordsShown = 0;
     tallyReset();
     setClockTap(&answeringTap);
     replayer.startedAt = systemTimeMs();

@@ -7,6 +7,7 @@
 #include "app/game_tally.h"
 #include "app/journal.h"
 #include "app/menu.h"
+#include "app/practice.h"
 #include "app/repaint.h"
 #include "app/replay.h"
 #include "base/game_state.h"
@@ -65,13 +66,20 @@ void checkDifficulty(WindowHandle window, unsigned checkedCommand, int difficult
     selectDifficulty(difficulty);
 }
 
-// Game state: rankingShown; reads playing.
+// Game state: rankingShown, recordsShown, practice; reads playing.
 void menuCommand(WindowHandle window, unsigned command) {
     // The menu greys the difficulties during a game and on the ranking screen, but one opened
     // before (during the countdown) still sends them: the rule is kept here, not by the menu.
-    const bool difficultyFixed = game.playing == 1 || game.rankingShown == 1;
+    const bool difficultyFixed =
+        game.playing == 1 || game.rankingShown == 1 || game.recordsShown == 1;
     switch (command) {
-        case cmdStart: startCountdown(); break;
+        case cmdStart:
+            game.practice = 0;
+            startCountdown();
+            break;
+        case cmdPractice:
+            if (game.playing != 1) startPractice();
+            break;
         case cmdExit: postCloseMessage(window); break;
         case cmdEasy:
             if (!difficultyFixed) checkDifficulty(window, cmdEasy, Easy);
@@ -83,12 +91,19 @@ void menuCommand(WindowHandle window, unsigned command) {
             if (!difficultyFixed) checkDifficulty(window, cmdHard, Hard);
             break;
         case cmdRanking:
+            game.recordsShown = 0;
             game.rankingShown = 1;
             fillWindowWhite(window);
             invalidateWindow(window);
             break;
         case cmdGameScreen:
             game.rankingShown = 0;
+            game.recordsShown = 0;
+            invalidateWindow(window);
+            break;
+        case cmdRecords:
+            game.rankingShown = 0;
+            game.recordsShown = 1;
             invalidateWindow(window);
             break;
         case cmdReplayLast: replayLastGame(window); break;
@@ -107,10 +122,10 @@ void timerTick(WindowHandle window, unsigned timer) {
     }
 }
 
-// Game state: reads rankingShown, playing, countdownState.
+// Game state: reads rankingShown, recordsShown, playing, countdownState.
 void greyMenuItems(WindowHandle window) {
-    int enabled = (game.rankingShown == 1 || game.playing == 1) ? 0 : 1;
-    for (unsigned command : {cmdStart, cmdEasy, cmdNormal, cmdHard}) {
+    int enabled = (game.rankingShown == 1 || game.recordsShown == 1 || game.playing == 1) ? 0 : 1;
+    for (unsigned command : {cmdStart, cmdPractice, cmdEasy, cmdNormal, cmdHard}) {
         setMenuItemEnabled(window, command, enabled);
     }
     // A replay would take the place of a countdown or a game, and cannot start in one.

@@ -64,6 +64,7 @@ struct GameState {
     int countdownValue = 3;
     int playing = 0;
     int rankingShown = 0;
+    int recordsShown = 0;  // 1: the records screen is shown instead of the others
     int difficulty = Easy;
     int quotaEasy = 11;
     int quotaNormal = 16;
@@ -135,6 +136,11 @@ struct GameState {
     int lockedWriteNoticeOpen = 0;       // a box about them is open: retries wait for it
     std::string refusedLockFile;         // the lock file found in the way, to be named
     int refusedLockFileShown = 0;
+    // A practice game: ranked nowhere, its words drawn to favour the kana below (code page
+    // 932, the weakest of the history when it was chosen).
+    int practice = 0;
+    char practiceKana[10][8] = {};
+    int practiceKanaCount = 0;
 
     // Layout, images and platform objects
     Layout layout;

@@ -11,6 +11,7 @@
 #include "base/locked_write.h"
 #include "base/texts.h"
 #include "game/any_romaji.h"
+#include "game/practice_words.h"
 #include "platform/platform.h"
 #include "ranking/ranking_file.h"
 #include "words/words_file.h"
@@ -129,7 +130,7 @@ void nextWord() {
     game.cursor = 0;
     game.romajiLength = 0;
     // The list is opened and closed again for every word.
-    bool picked = openWordsFile() && pickWord();
+    bool picked = openWordsFile() && (game.practice == 1 ? pickPracticeWord() : pickWord());
     closeWordsFile();
     game.scrollDisplay = 0;
     game.scrollRomaji = 0;
@@ -176,11 +177,12 @@ void gameOver() {
     stopAllSound();
     if (gameOverHook) gameOverHook();
     // The table is written before the player sees the result; a replayed game enters none.
-    if (game.unranked != 1) insertRanking(game.score);
+    if (game.unranked != 1 && game.practice != 1) insertRanking(game.score);
     // Cleared before the box: its nested loop keeps delivering gauge ticks.
     game.playing = 0;
     if (game.combo > game.maxCombo) game.maxCombo = game.combo;
-    std::snprintf(game.resultText, sizeof game.resultText, textResultFormat, game.score,
+    std::snprintf(game.resultText, sizeof game.resultText,
+                  game.practice == 1 ? textPracticeResultFormat : textResultFormat, game.score,
                   game.maxCombo);
     showMessageBox(game.mainWindow, game.resultText, textScoreCaption);
     // A score that could not be saved is told of after the result, never before it.
@@ -190,6 +192,7 @@ void gameOver() {
     game.hits = 0;
     game.score = 0;
     game.round = 0;
+    game.practice = 0;
     game.countdownState = 1;
     game.countdownValue = 3;
     game.timeGauge = fullGauge;

@@ -32,6 +32,7 @@ bool readTail(std::string& bytes, bool& cut) {
         cut = true;
     }
     good = good && std::fseek(file, from, SEEK_SET) == 0;
+    if (good) bytes.reserve(static_cast<size_t>(size - from));
     char chunk[65536];
     while (good && bytes.size() < maxHistoryBytes) {
         const size_t got = std::fread(chunk, 1, sizeof chunk, file);
@@ -106,3 +107,25 @@ void submitHistoryRecord(const HistoryRecord& record) {
     write.apply = [text = formatHistoryRecord(record)] { return addHistoryRecord(text); };
     submitLockedWrite(std::move(write));
 }
+
+std::string historySignature() {
+    std::string signature;
+    char path[dataPathSize];
+    if (!resolveDataPath(path, historyPath)) return signature;
+    std::FILE* file = openDataFile(path, "rb");
+    if (!file) return signature;
+    if (std::fseek(file, 0, SEEK_END) == 0) {
+        const long size = std::ftell(file);
+        constexpr long tailBytes = 24;
+        signature = std::to_string(size) + ':';
+        if (size > 0 && std::fseek(file, size > tailBytes ? size - tailBytes : 0, SEEK_SET) == 0) {
+            char tail[tailBytes];
+            const size_t got = std::fread(tail, 1, sizeof tail, file);
+            signature.append(tail, got);
+        }
+    }
+    std::fclose(file);
+    return signature;
+}
+
+bool resolveHistoryPath(char* path) { return resolveDataPath(path, historyPath); }

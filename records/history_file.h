@@ -3,6 +3,7 @@
 #pragma once
 
 #include <cstddef>
+#include <string>
 
 #include "base/locked_write.h"
 #include "records/history_record.h"
@@ -24,3 +25,9 @@ WriteOutcome addHistoryRecord(const std::string& recordText);
 // At game over: the record goes to the file under the ranking's lock, now or, when the lock is
 // busy or the disk refuses it, later (base/locked_write.h).
 void submitHistoryRecord(const HistoryRecord& record);
+
+// What tells one state of the file from another without reading it: its size and last bytes
+// (the last record's checksum). Empty when the file is missing.
+std::string historySignature();
+// The file's path as resolveDataPath makes it, for a watch; false when it cannot be made.
+bool resolveHistoryPath(char* path);

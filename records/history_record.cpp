@@ -3,6 +3,7 @@
 
 #include <charconv>
 #include <cstdio>
+#include <cstring>
 #include <ctime>
 
 #include "records/kana_text.h"
@@ -108,8 +109,15 @@ struct Line {
 
 // Lines end in LF, CR LF or CR alone, in any mix.
 Line lineAt(std::string_view text, size_t at) {
-    size_t end = at;
-    while (end < text.size() && text[end] != '\n' && text[end] != '\r') ++end;
+    // memchr runs far faster than a byte loop over the journal lines of two thousand games.
+    const char* begin = text.data() + at;
+    const size_t left = text.size() - at;
+    const void* feed = std::memchr(begin, '\n', left);
+    size_t end =
+        feed ? static_cast<size_t>(static_cast<const char*>(feed) - text.data()) : text.size();
+    if (const void* ret = std::memchr(begin, '\r', end - at)) {
+        end = static_cast<size_t>(static_cast<const char*>(ret) - text.data());
+    }
     size_t next = end;
     if (next < text.size())
         next += (text[next] == '\r' && next + 1 < text.size() && text[next + 1] == '\n') ? 2 : 1;

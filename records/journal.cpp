@@ -4,6 +4,8 @@
 #include <cmath>
 #include <cstring>
 
+#include "records/kana_text.h"
+
 namespace {
 
 constexpr uint8_t journalVersion = 1;
@@ -130,6 +132,23 @@ void writeStart(Writer& w, const JournalStart& s) {
     w.text(s.comboLabel);
     w.text(s.countdownLabel);
     w.fixed64(s.wordsHash);
+    w.signedVarint(s.practice);
+    w.text(s.practiceKana);
+}
+
+// At most ten kana of the table, each followed by a space.
+bool validPracticeKana(const std::string& text) {
+    int count = 0;
+    std::string utf8;
+    for (size_t at = 0; at < text.size(); ++count) {
+        const size_t space = text.find(' ', at);
+        if (space == std::string::npos || space == at || space - at > 4 ||
+            !kanaToUtf8(std::string_view(text).substr(at, space - at), utf8)) {
+            return false;
+        }
+        at = space + 1;
+    }
+    return count <= 10;
 }
 
 // Only values the game itself can leave: a replay must never start from a state no game has.
@@ -170,6 +189,9 @@ void readStart(Reader& r, JournalStart& s) {
     s.comboLabel = r.text();
     s.countdownLabel = r.text();
     s.wordsHash = r.fixed64();
+    s.practice = r.number(0, 1);
+    s.practiceKana = r.text();
+    if (!validPracticeKana(s.practiceKana)) r.ok = false;
 }
 
 bool validValue(const JournalEvent& e) {

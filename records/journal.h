@@ -45,6 +45,9 @@ struct JournalStart {
     std::string countdownLabel;  // code page 932, as shown
     // The word list the game read, by its bytes: a replay needs the same list.
     uint64_t wordsHash = 0;
+    // A practice game's favoured kana, code page 932, each followed by a space.
+    int practice = 0;
+    std::string practiceKana;
 };
 
 enum class JournalKind : uint8_t {

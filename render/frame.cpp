@@ -9,6 +9,7 @@
 #include "base/data_path.h"
 #include "render/bitmap_file.h"
 #include "render/keyed_blit.h"
+#include "render/plot.h"
 
 namespace {
 
@@ -82,6 +83,7 @@ void releaseImages() {
     releaseDib(game.imgHalf);
     releaseDib(game.imgMiss);
     releaseDib(game.imgPower);
+    releaseGlyphAtlas();
 }
 
 PaintFrame selectFrameBitmap(DeviceContext paintDC) {

@@ -13,7 +13,7 @@ packages=(
   fonts-ipafont-gothic locales
   xvfb xauth xdotool x11-utils imagemagick python3-xlib
   dbus-daemon ibus ibus-anthy ibus-gtk3 python3-gi gir1.2-gtk-3.0 gir1.2-ibus-1.0
-  mecab mecab-ipadic-utf8
+  mecab mecab-ipadic-utf8 xfonts-shinonome
   valgrind
   dpkg-dev lintian appstream desktop-file-utils
 )

@@ -1,6 +1,7 @@
 // keyfall-sim: plays the game on the headless machine from a script, so any game can be
 // reproduced exactly. Usage: keyfall-sim [SCRIPT]  (standard input without an argument),
-// or keyfall-sim --verify HISTORY to play every kept game of a history file again.
+// keyfall-sim --verify HISTORY to play every kept game of a history file again, or
+// keyfall-sim --export-csv FILE to write the kept games of ./Date/History.txt as CSV.
 #include <cerrno>
 #include <cstdio>
 #include <cstdlib>
@@ -13,6 +14,7 @@
 #include "app/entry.h"
 #include "backends/headless/headless.h"
 #include "platform/platform.h"
+#include "sim/export_csv.h"
 #include "sim/sim_output.h"
 #include "sim/verify.h"
 
@@ -165,8 +167,10 @@ int main(int argc, char** argv) {
     std::ifstream file;
     script = &std::cin;
     if (argc == 3 && std::string(argv[1]) == "--verify") return verifyHistoryFile(argv[2]);
-    if (argc > 2 || (argc == 2 && std::string(argv[1]) == "--verify")) {
-        std::cerr << "usage: keyfall-sim [SCRIPT] | keyfall-sim --verify HISTORY\n";
+    if (argc == 3 && std::string(argv[1]) == "--export-csv") return exportHistoryCsv(argv[2]);
+    if (argc > 2 || (argc == 2 && std::string(argv[1]).rfind("--", 0) == 0)) {
+        std::cerr << "usage: keyfall-sim [SCRIPT] | keyfall-sim --verify HISTORY | "
+                     "keyfall-sim --export-csv FILE\n";
         return 2;
     }
     if (argc == 2) {

@@ -218,6 +218,31 @@ bool indexWordSections() {
     return drawable;
 }
 
+// Draws refused before the plain draw takes over: a section with no favoured word at all
+// refuses nine in ten.
+constexpr int maxWeightedTries = 64;
+
+// Game state: as pickWord.
+bool pickWeightedWord(int (*weightOf)(const char* romaji), int maxWeight) {
+    if (!game.wordsFile || maxWeight < 1) return false;
+    const Section s = currentSection();
+    char record[recordBufferSize] = {};
+    int draws = 0;
+    for (int tries = 0; firstCandidate(s) <= lastCandidate(s) && tries < maxWeightedTries;
+         ++tries) {
+        const int r = drawInSection(s, draws);
+        if (r < 0) break;
+        std::rewind(game.wordsFile);
+        if (!readUpTo(game.wordsFile, r, record) || !isWordRecord(record)) continue;
+        if (crtRand() % maxWeight < weightOf(std::strchr(record, ',') + 1)) {
+            splitWord(record);
+            return true;
+        }
+    }
+    std::rewind(game.wordsFile);
+    return pickWord();
+}
+
 // Game state: reads wordsFile, difficulty and the index; writes displayText, romajiText,
 // romajiLength.
 bool pickWord() {

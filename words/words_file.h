@@ -31,3 +31,8 @@ bool indexWordStream(std::FILE* file);
 // are drawn again from the same generator. Returns false, with the section's message, only
 // when no word could be drawn; with no open stream it returns false and reads nothing.
 bool pickWord();
+
+// As pickWord, but a word drawn is kept only when a further draw modulo maxWeight falls below
+// weightOf(its romaji, up to the line end), so that words are drawn in proportion to their
+// weights (1 to maxWeight). After many refusals the plain pickWord draws.
+bool pickWeightedWord(int (*weightOf)(const char* romaji), int maxWeight);

@@ -58,10 +58,13 @@ TEST_F(AppTest, MenuGreyingFollowsPlayAndTheRankingScreen) {
     };
     const Step steps[] = {
         {"idle", {}, 0, 1, 1},
+        {"records shown while idle", {cmdRecords}, 0, 0, 1},
+        {"game screen again while idle", {cmdGameScreen}, 0, 1, 1},
         {"counting down", {cmdStart}, 1500, 1, 0},
         {"playing", {}, 2000, 0, 0},
         {"ranking shown while playing", {cmdRanking}, 0, 0, 0},
         {"game screen again while playing", {cmdGameScreen}, 0, 0, 0},
+        {"records shown while playing", {cmdRecords}, 0, 0, 0},
     };
     for (const Step& step : steps) {
         for (unsigned command : step.commands) headlessSend(msgCommand, command, 0);
@@ -71,9 +74,10 @@ TEST_F(AppTest, MenuGreyingFollowsPlayAndTheRankingScreen) {
         std::string value = std::to_string(step.expectedEnabled);
         std::string replay = std::to_string(step.replayEnabled);
         EXPECT_EQ(menuEvents(),
-                  (std::vector<std::string>{"enable 40001 " + value, "enable 40009 " + value,
-                                            "enable 40004 " + value, "enable 40005 " + value,
-                                            "enable 40010 " + replay, "enable 40011 " + replay}))
+                  (std::vector<std::string>{"enable 40001 " + value, "enable 40013 " + value,
+                                            "enable 40009 " + value, "enable 40004 " + value,
+                                            "enable 40005 " + value, "enable 40010 " + replay,
+                                            "enable 40011 " + replay}))
             << step.what;
     }
 }

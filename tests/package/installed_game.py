@@ -152,8 +152,8 @@ def play_one_game(player):
 
 def play(player):
     shipped = files_under(SHIPPED)
-    check(len(shipped) == 14 and not any(n.lower() == "rankingdate.ini" for n in shipped),
-          f"the package ships the 14 data files and no ranking in {SHIPPED}")
+    check(len(shipped) == 15 and not any(n.lower() == "rankingdate.ini" for n in shipped),
+          f"the package ships the 15 data files and no ranking in {SHIPPED}")
 
     # A data folder that cannot be made: a clear message and no game.
     blocker = os.path.join(player.work, "not-a-folder")

@@ -23,7 +23,7 @@ import window_driver as x  # noqa: E402
 UNINSTALL_KEY = r"HKCU\Software\Microsoft\Windows\CurrentVersion\Uninstall\Keyfall"
 DATA = ["Words.txt", "Game.ini", "BackMusic.wav", "Icon.ico"] + [
     f"Image/{n}.bmp" for n in ("MainBack", "RankingBack", "Time", "Frame", "ItemBox",
-                               "TimeStop", "Bomb", "1_2", "Miss", "Power")]
+                               "TimeStop", "Bomb", "1_2", "Miss", "Power", "Glyphs")]
 RANKING = b"[EASY]\r\n1=4321\r\n2=\r\n3=\r\n4=\r\n5=\r\n"
 
 

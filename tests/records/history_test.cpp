@@ -10,6 +10,7 @@
 #include "records/history_file.h"
 #include "records/history_record.h"
 #include "records/journal.h"
+#include "records/records_figures.h"
 #include "tests/support/scratch_folder.h"
 
 namespace {
@@ -202,4 +203,59 @@ TEST(Journal, EveryKindOfEventComesBackAsItWasKept) {
     }
     journal.start.timeGauge = 1e300;
     EXPECT_FALSE(decodeJournal(encodeJournal(journal), read));
+}
+
+// The records screen's figures: which games are charted, which kana count as weak.
+TEST(RecordsFigures, WeakKanaNeedAttemptsAndMissesAndRankByRate) {
+    const std::string tsu = "\x82\xC2", shi = "\x82\xB5", chi = "\x82\xBF", nu = "\x82\xCA";
+    HistoryContents contents;
+    auto add = [&contents](int difficulty, std::vector<KanaTally> kana) {
+        HistoryRecord r;
+        r.difficulty = difficulty;
+        r.kana = std::move(kana);
+        contents.records.push_back(r);
+    };
+    add(0, {{tsu, 8, 2}, {shi, 3, 1}, {chi, 9, 0}, {nu, 9, 3}});
+    add(0, {{tsu, 0, 0}, {shi, 0, 0}});
+    add(1, {{chi, 0, 50}});  // another difficulty counts for nothing here
+    WeakKana weak[weakKanaShown];
+    // ぬ 3 misses in 12 attempts, つ 2 in 10; し has 4 attempts, fewer than five; ち no miss.
+    ASSERT_EQ(weakestKana(contents, 0, weak), 2);
+    EXPECT_EQ(std::string(weak[0].kana), nu);
+    EXPECT_EQ(weak[0].ratePercent, 25);
+    EXPECT_EQ(std::string(weak[1].kana), tsu);
+    EXPECT_EQ(weak[1].ratePercent, 20);
+}
+
+TEST(RecordsFigures, TheChartHoldsTheLastFiftyGamesOfTheDifficulty) {
+    HistoryContents contents;
+    contents.damaged = 2;
+    for (int g = 0; g < 80; ++g) {
+        HistoryRecord r;
+        r.difficulty = g % 2;
+        r.score = g == 41 ? 100000 : g;
+        r.keys = 100;
+        r.misses = 10;
+        r.durationMs = 20000;
+        r.letters = {{'t', 9, 1}, {'-', 1, 1}, {'!', 5, 5}};
+        contents.records.push_back(r);
+    }
+    RecordsFigures f;
+    buildRecordsFigures(contents, 1, f);
+    EXPECT_EQ(f.gamesKept, 40);
+    EXPECT_EQ(f.damaged, 2);
+    EXPECT_EQ(f.chartCount, 40);
+    EXPECT_EQ(f.chart[f.bestIndex].score, 100000);
+    EXPECT_EQ(f.chart[0].keysPerSecond100, 500);
+    EXPECT_EQ(f.chart[0].accuracy10, 900);
+    EXPECT_EQ(f.keyHits['t' - 'a'], 360);
+    EXPECT_EQ(f.keyMisses[keyboardKeys - 1], 40);
+    buildRecordsFigures(contents, 0, f);
+    EXPECT_EQ(f.chartCount, 40);
+    contents.records.insert(contents.records.end(), contents.records.begin(),
+                            contents.records.end());
+    buildRecordsFigures(contents, 0, f);
+    EXPECT_EQ(f.gamesKept, 80);
+    EXPECT_EQ(f.chartCount, chartGames);
+    EXPECT_EQ(f.chart[chartGames - 1].score, 78);  // the newest last
 }

@@ -79,8 +79,9 @@ async function playAndReload(browser, url, out, expected) {
   check(page0.rendering === 'pixelated', 'the canvas is scaled without smoothing');
   check(page0.tops.join('|') === 'ゲーム(G)|画面(S)', `the menu bar's labels (${page0.tops})`);
   check(page0.items.join('|') ===
-        '難易度(M)Easy(E)Normal(N)Hard(H)|Easy(E)|Normal(N)|Hard(H)|スタート(S)|終了(E)|' +
-        'ランキング(R)|前回のリプレイ(P)|ベストのリプレイ(B)|ゲーム画面(G)', `the menu items (${page0.items.join('|')})`);
+        '難易度(M)Easy(E)Normal(N)Hard(H)|Easy(E)|Normal(N)|Hard(H)|スタート(S)|' +
+        '苦手かなの練習(P)|終了(E)|ランキング(R)|前回のリプレイ(P)|ベストのリプレイ(B)|記録(K)|' +
+        'ゲーム画面(G)', `the menu items (${page0.items.join('|')})`);
   check(page0.easyChecked, 'Easy is checked');
   check(page0.font, 'the web font is loaded');
   check(page0.widths.join() === '15,30,60,15,30',

@@ -67,5 +67,5 @@ TEST(MenuResourceTest, MatchesTheMenuTable) {
     }
     // Spot checks against the texts as a player reads them.
     EXPECT_EQ(labels[0], L"\u30B2\u30FC\u30E0(&G)");  // ゲーム(&G)
-    EXPECT_EQ(labels[7], L"\u7D42\u4E86(E)");         // 終了(E)
+    EXPECT_EQ(labels[8], L"\u7D42\u4E86(E)");         // 終了(E)
 }
