@@ -6,6 +6,7 @@
 #include <string>
 
 #include "app/records_view.h"
+#include "app/replay.h"
 #include "base/data_path.h"
 #include "base/game_state.h"
 #include "ranking/ranking_file.h"
@@ -127,6 +128,18 @@ void repaintTick(WindowHandle window, unsigned timer) {
                                ? resolveHistoryPath(repaint.rankingPath)
                                : game.rankingShown == 1 && resolveRankingPath(repaint.rankingPath);
     holdTimerUntilNextMessage(window, timer, fileShown ? repaint.rankingPath : nullptr);
+}
+
+// Game state: reads what a paint reads.
+void repaintAfterKey(WindowHandle window) {
+    // The ranking and records screens show no key, and telling would mean reading their files
+    // at every key. A replay played at once to verify it paints nothing.
+    if (game.rankingShown == 1 || game.recordsShown == 1) return;
+    if (replayRunning() && !replayShown()) return;
+    if (frameWouldRepeat(window)) return;
+    // A player judges the game by how soon a key shows: the repaint timer and the toolkit's
+    // frame would each add up to a period.
+    paintWindowNow(window);
 }
 
 void setRepeatedFramesSkipped(bool skipped) {

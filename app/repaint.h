@@ -11,6 +11,9 @@ void paintScreen(WindowHandle window);
 // Game state: reads what a paint reads. The repaint timer's tick: asks for a paint when the
 // picture can have changed, or else lets the timer sleep until something happens.
 void repaintTick(WindowHandle window, unsigned timer);
+// Game state: reads what a paint reads. After a key: a game screen whose picture has changed
+// is painted and shown before the key's message is done, instead of at the next tick.
+void repaintAfterKey(WindowHandle window);
 
 // Every paint composes its frame and every tick asks for one when false, as a reference for
 // the frames left out; true from the start.

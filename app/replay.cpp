@@ -251,6 +251,7 @@ bool startReplay(WindowHandle window, const Journal& journal) {
 }
 
 bool replayRunning() { return replayer.active; }
+bool replayShown() { return replayer.active && replayer.paced; }
 
 bool replayTakesMessage(WindowHandle window, uint32_t message, uintptr_t wParam) {
     if (!replayer.active || !replayer.paced) return false;

@@ -20,6 +20,8 @@ void replayBestGame(WindowHandle window);
 // one the game used.
 bool startReplay(WindowHandle window, const Journal& journal);
 bool replayRunning();
+// True while the replay running is the one shown in the window, at its pace.
+bool replayShown();
 // While a replay runs, the player's keys and menu commands end it (Exit still closes), and
 // the game's own timers 0 and 1 are left out: the journal gives their ticks. True when the
 // message was taken so.

@@ -168,10 +168,16 @@ intptr_t handleGameMessage(WindowHandle window, uint32_t message, uintptr_t wPar
         case msgClose: closeSequence(window); return 0;
         case msgKeyDown: {
             unsigned key = static_cast<unsigned>(wParam & 0xFFFF);
-            if (key >= keyF1 && key <= keyF6) useItem(key);
+            if (key >= keyF1 && key <= keyF6) {
+                useItem(key);
+                repaintAfterKey(window);
+            }
             return 0;
         }
-        case msgChar: onTypedChar(static_cast<unsigned char>(wParam & 0xFF)); return 0;
+        case msgChar:
+            onTypedChar(static_cast<unsigned char>(wParam & 0xFF));
+            repaintAfterKey(window);
+            return 0;
         case msgCommand: menuCommand(window, static_cast<unsigned>(wParam & 0xFFFF)); return 0;
         case msgTimer: timerTick(window, static_cast<unsigned>(wParam & 0xFFFF)); return 0;
         case msgInitMenu: greyMenuItems(window); return 0;

@@ -78,6 +78,9 @@ void holdTimerUntilNextMessage(WindowHandle window, unsigned id, const char* wat
 
 // Asks for one msgPaint of the whole client area, without erasing; requests coalesce.
 void invalidateWindow(WindowHandle window);
+// Paints the whole client area at once: msgPaint is handled and its frame is on the screen
+// before this returns, as InvalidateRect and UpdateWindow do, without waiting for a frame.
+void paintWindowNow(WindowHandle window);
 // Fills the frameWidth x frameHeight area at the top left of the client area white, at once.
 void fillWindowWhite(WindowHandle window);
 // Starts the paint of a msgPaint; the context serves the frame bitmap and the present.

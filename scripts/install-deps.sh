@@ -21,7 +21,7 @@ test_packages=(
   libgtest-dev libgmock-dev libbenchmark-dev
   clang libclang-rt-14-dev
   locales
-  xvfb xauth xdotool x11-utils imagemagick
+  xvfb xauth xdotool x11-utils imagemagick python3-xlib
   dbus-daemon ibus ibus-anthy ibus-gtk3 python3-gi gir1.2-gtk-3.0 gir1.2-ibus-1.0
   mecab mecab-ipadic-utf8 xfonts-shinonome
   valgrind
@@ -29,7 +29,7 @@ test_packages=(
 )
 windows_packages=(
   g++-mingw-w64-x86-64-posix wine wine64 nsis icoutils
-  xvfb xauth xdotool x11-utils imagemagick python3 fonts-ipafont-gothic
+  xvfb xauth xdotool x11-utils imagemagick python3 python3-xlib fonts-ipafont-gothic
 )
 web_packages=(
   emscripten chromium

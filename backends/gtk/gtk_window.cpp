@@ -132,16 +132,65 @@ void requestDraw() {
     gtk_widget_queue_draw(backend.drawingArea);
 }
 
-gboolean onDraw(GtkWidget* widget, cairo_t* cr, gpointer) {
-    // Cleared first: a request made during the paint needs a draw of its own.
-    backend.drawPending = false;
-    // Frames are made at the screen's scale, in whole device pixels per pixel.
-    const int scale = gtk_widget_get_scale_factor(widget);
+// The paint of msgPaint, made at the scale of the area's screen, in whole device pixels.
+void dispatchPaint(GtkWidget* area) {
+    const int scale = gtk_widget_get_scale_factor(area);
     backend.paintDC.scale = scale;
     setWindowPictureScale(scale);
     dispatch(msgPaint, 0, 0);
-    showWindowPicture(cr, gtk_widget_get_allocated_height(widget));
+}
+
+gboolean onDraw(GtkWidget* widget, cairo_t* cr, gpointer) {
+    // Cleared first: a request made during the paint needs a draw of its own.
+    backend.drawPending = false;
+    dispatchPaint(widget);
+    const int height = gtk_widget_get_allocated_height(widget);
+    showWindowPicture(cr, height);
+    GdkRectangle clip = {};
+    if (gdk_cairo_get_clip_rectangle(cr, &clip) && clip.x <= 0 && clip.y <= 0 &&
+        clip.x + clip.width >= frameWidth &&
+        clip.y + clip.height >= std::min(height, frameHeight)) {
+        windowPictureShownWhole();
+    }
     return TRUE;
+}
+
+// Paints the area and puts what changed on the screen now, outside the frame clock: drawn
+// on the toplevel's native window (the only kind GDK draws on outside a frame), one band of
+// rows at a time, and sent to the display server before returning.
+bool paintAreaNow() {
+    GtkWidget* area = backend.drawingArea;
+    GdkWindow* native = backend.gtkWindow ? gtk_widget_get_window(backend.gtkWindow) : nullptr;
+    if (!native || !gtk_widget_is_drawable(area)) return false;
+    cairo_rectangle_int_t place = {0, 0, gtk_widget_get_allocated_width(area),
+                                   gtk_widget_get_allocated_height(area)};
+    if (!gtk_widget_translate_coordinates(area, backend.gtkWindow, 0, 0, &place.x, &place.y)) {
+        return false;
+    }
+    findWindowPictureChanges(true);
+    dispatchPaint(area);
+    findWindowPictureChanges(false);
+    if (!backend.windowAlive) return true;
+    cairo_region_t* changes = takeWindowPictureChanges();
+    const cairo_rectangle_int_t whole = {0, 0, place.width, place.height};
+    cairo_region_intersect_rectangle(changes, &whole);
+    for (int i = 0; i < cairo_region_num_rectangles(changes); ++i) {
+        cairo_rectangle_int_t band = {};
+        cairo_region_get_rectangle(changes, i, &band);
+        band.x += place.x;
+        band.y += place.y;
+        cairo_region_t* region = cairo_region_create_rectangle(&band);
+        GdkDrawingContext* context = gdk_window_begin_draw_frame(native, region);
+        cairo_region_destroy(region);
+        if (!context) continue;
+        cairo_t* cr = gdk_drawing_context_get_cairo_context(context);
+        cairo_translate(cr, place.x, place.y);
+        showWindowPicture(cr, place.height);
+        gdk_window_end_draw_frame(native, context);
+    }
+    cairo_region_destroy(changes);
+    gdk_display_flush(gdk_window_get_display(native));
+    return true;
 }
 
 // GTK drops draw requests while the window cannot be drawn (hidden, minimised). When it
@@ -411,6 +460,12 @@ void holdTimerUntilNextMessage(WindowHandle, unsigned id, const char* watchedPat
 
 void invalidateWindow(WindowHandle) {
     if (backend.windowAlive) requestDraw();
+}
+
+void paintWindowNow(WindowHandle) {
+    if (!backend.windowAlive) return;
+    // Hidden or not yet shown: the draw comes when the window can be seen.
+    if (!paintAreaNow()) requestDraw();
 }
 
 void fillWindowWhite(WindowHandle) {

@@ -7,6 +7,8 @@
 #include "platform/platform.h"
 
 #include <algorithm>
+#include <cstdint>
+#include <cstring>
 
 namespace {
 
@@ -18,6 +20,9 @@ struct Picture {
     int scale = 1;  // device pixels per pixel of the window surface
     // A presented frame shown in place of the window surface's top rows (a reference of ours).
     cairo_surface_t* shownFrame = nullptr;
+    // What may differ from what the window was last shown, in pixels of the window.
+    cairo_region_t* changes = nullptr;
+    bool findChanges = false;
 };
 
 Picture picture;
@@ -43,6 +48,63 @@ void paintWhole(cairo_t* cr, cairo_surface_t* source) {
     cairo_pattern_set_filter(cairo_get_source(cr), CAIRO_FILTER_NEAREST);
 }
 
+void addChange(int x, int y, int width, int height) {
+    const cairo_rectangle_int_t changed = {x, y, width, height};
+    if (!picture.changes) picture.changes = cairo_region_create();
+    cairo_region_union_rectangle(picture.changes, &changed);
+}
+
+void addWholeChange() { addChange(0, 0, frameWidth, windowSurfaceHeight); }
+
+// Rows this close together are sent as one band: each band costs a transfer of its own.
+constexpr int bandGapRows = 8;
+
+// The bands of rows in which two frames of the same size and scale differ, each as wide as
+// the columns that differ in it. A key changes a line or two of text: that much, and not the
+// whole frame, goes to the display.
+void addChangedBands(cairo_surface_t* before, cairo_surface_t* after) {
+    cairo_surface_flush(before);
+    cairo_surface_flush(after);
+    const int scale = scaleOf(after);
+    const int width = cairo_image_surface_get_width(after);
+    const int height = cairo_image_surface_get_height(after);
+    const int strideBefore = cairo_image_surface_get_stride(before);
+    const int strideAfter = cairo_image_surface_get_stride(after);
+    const uint8_t* dataBefore = cairo_image_surface_get_data(before);
+    const uint8_t* dataAfter = cairo_image_surface_get_data(after);
+    int top = -1;
+    int bottom = 0;
+    int left = width;
+    int right = 0;
+    auto addBand = [&] {
+        // Device pixels to whole pixels of the window, rounded outwards.
+        const int x = left / scale;
+        const int y = top / scale;
+        addChange(x, y, (right + scale - 1) / scale - x, (bottom + scale - 1) / scale - y);
+        top = -1;
+    };
+    for (int row = 0; row < height; ++row) {
+        const auto* a =
+            reinterpret_cast<const uint32_t*>(dataBefore + ptrdiff_t{strideBefore} * row);
+        const auto* b = reinterpret_cast<const uint32_t*>(dataAfter + ptrdiff_t{strideAfter} * row);
+        if (std::memcmp(a, b, size_t{4} * width) == 0) continue;
+        if (top >= 0 && row - bottom > bandGapRows) addBand();
+        int first = 0;
+        while (a[first] == b[first]) ++first;
+        int last = width - 1;
+        while (a[last] == b[last]) --last;
+        if (top < 0) {
+            top = row;
+            left = width;
+            right = 0;
+        }
+        bottom = row + 1;
+        left = std::min(left, first);
+        right = std::max(right, last + 1);
+    }
+    if (top >= 0) addBand();
+}
+
 void copyIntoWindowSurface(cairo_surface_t* frame, int columns, int rows) {
     cairo_t* cr = cairo_create(picture.windowSurface);
     cairo_set_operator(cr, CAIRO_OPERATOR_SOURCE);
@@ -50,6 +112,7 @@ void copyIntoWindowSurface(cairo_surface_t* frame, int columns, int rows) {
     cairo_rectangle(cr, 0, 0, columns, rows);
     cairo_fill(cr);
     cairo_destroy(cr);
+    addChange(0, 0, columns, rows);
 }
 
 // The copy the present would have made, made now; the window surface is shown again.
@@ -76,11 +139,13 @@ cairo_surface_t* whiteSurface(int scale) {
 void createWindowPicture() {
     if (picture.windowSurface) return;
     picture.windowSurface = whiteSurface(picture.scale);
+    addWholeChange();
 }
 
 void releaseWindowPicture() {
     if (picture.shownFrame) cairo_surface_destroy(picture.shownFrame);
     if (picture.windowSurface) cairo_surface_destroy(picture.windowSurface);
+    if (picture.changes) cairo_region_destroy(picture.changes);
     picture = Picture{};
 }
 
@@ -111,6 +176,13 @@ void presentFrameSurface(cairo_surface_t* frame, int width, int height) {
         // All of the frame, and all that is visible: shown as it is.
         if (picture.shownFrame != frame) {
             cairo_surface_reference(frame);
+            if (picture.findChanges && picture.shownFrame &&
+                rowsOf(picture.shownFrame) == frameRows &&
+                scaleOf(picture.shownFrame) == picture.scale) {
+                addChangedBands(picture.shownFrame, frame);
+            } else {
+                addWholeChange();
+            }
             if (picture.shownFrame) cairo_surface_destroy(picture.shownFrame);
             picture.shownFrame = frame;
         }
@@ -128,6 +200,7 @@ void fillWindowPictureWhite() {
     cairo_rectangle(cr, 0, 0, frameWidth, frameHeight);
     cairo_fill(cr);
     cairo_destroy(cr);
+    addWholeChange();
 }
 
 void keepWindowPictureFrom(cairo_surface_t* surface) {
@@ -141,3 +214,16 @@ void showWindowPicture(cairo_t* cr, int visibleHeight) {
     paintWhole(cr, picture.shownFrame ? picture.shownFrame : picture.windowSurface);
     cairo_paint(cr);
 }
+
+cairo_region_t* takeWindowPictureChanges() {
+    cairo_region_t* changes = picture.changes ? picture.changes : cairo_region_create();
+    picture.changes = cairo_region_create();
+    return changes;
+}
+
+void windowPictureShownWhole() {
+    if (picture.changes) cairo_region_destroy(picture.changes);
+    picture.changes = cairo_region_create();
+}
+
+void findWindowPictureChanges(bool find) { picture.findChanges = find; }

@@ -25,3 +25,13 @@ void keepWindowPictureFrom(cairo_surface_t* surface);
 // What the draw handler does: the picture painted at (0, 0) of cr, on an area that is
 // visibleHeight rows high.
 void showWindowPicture(cairo_t* cr, int visibleHeight);
+// The parts of the 640 x 320 area whose picture may differ from what the window was last
+// shown of it (all of it until it has been shown whole), taken: they count as shown from now.
+// The caller destroys the region.
+cairo_region_t* takeWindowPictureChanges();
+// Everything the window shows has been drawn to it.
+void windowPictureShownWhole();
+// Whether the presents that follow find the rows they change (their frames are sent as
+// changes) or count as changing everything (the toolkit draws the window whole after them,
+// and finding the rows would cost for nothing). False at first.
+void findWindowPictureChanges(bool find);

@@ -407,6 +407,13 @@ void invalidateWindow(WindowHandle) {
     if (machine.windowAlive) machine.invalid = true;
 }
 
+// UpdateWindow: the paint is handled now, whatever else waits.
+void paintWindowNow(WindowHandle) {
+    if (!machine.windowAlive) return;
+    machine.invalid = true;
+    deliverPaint();
+}
+
 void fillWindowWhite(WindowHandle) { ++machine.whiteFills; }
 
 DeviceContext beginPaint(WindowHandle) {

@@ -242,6 +242,12 @@ void invalidateWindow(WindowHandle) {
     if (backend.windowAlive) backend.invalid = true;
 }
 
+// Inside the page's handler of the key that asked for it, so the canvas holds the new frame
+// before the browser makes its next one.
+void paintWindowNow(WindowHandle) {
+    if (backend.windowAlive && !backend.quitPosted) paint();
+}
+
 void fillWindowWhite(WindowHandle) {
     if (backend.windowAlive) keyfall_window_fill_white();
 }

@@ -146,7 +146,9 @@ TEST_F(RecordsScreenTest, PracticeFavoursTheWeakKanaAndIsKeptUnranked) {
     EXPECT_EQ(journal.start.practiceKana, "\x82\xCB ");
     // The history the replay finds holds other weak kana now; the journal's are played.
     writeFile("Date/History.txt", syntheticHistory(30, 0, 64));
+    const int paints = headlessPaintCount();
     const ReplayOutcome outcome = verifyJournal(game.mainWindow, journal);
+    EXPECT_EQ(headlessPaintCount(), paints) << "a verification paints no key";
     EXPECT_TRUE(outcome.gameOver && outcome.consistent);
     EXPECT_EQ(outcome.score, kept.score);
     EXPECT_EQ(outcome.words, kept.words);

@@ -198,3 +198,55 @@ TEST_F(AppTest, ClosingDuringAGameRecordsNothing) {
     EXPECT_EQ(messageBoxes(), 0);
     EXPECT_FALSE(std::filesystem::exists(root / "Date" / "RankingDate.ini"));
 }
+
+TEST_F(AppTest, KeysThatChangeTheGameScreenArePaintedBeforeTheyReturn) {
+    headlessCreateWindow(windowProcedure);
+    // 60 pixels a letter: shinkannsenn, the Hard word, is too wide for the screen and scrolls.
+    headlessSetTextMeasure([](const std::string& text) { return 60 * int(text.size()); });
+    headlessSend(msgCommand, cmdHard, 0);
+    headlessSend(msgCommand, cmdStart, 0);
+    headlessAdvance(3100);
+    ASSERT_EQ(game.playing, 1);
+    const auto expected = [] { return static_cast<unsigned>(game.romajiText[game.cursor]); };
+    struct Key {
+        const char* what;
+        uint32_t message;
+        unsigned code;  // 0: the letter expected next
+        int paints;
+    };
+    const Key keys[] = {
+        {"a right letter", msgChar, 0, 1},
+        {"the key-down of a letter", msgKeyDown, 0x48, 0},
+        {"time stop", msgKeyDown, keyF1, 1},
+        {"time stop, no longer held", msgKeyDown, keyF1, 0},
+        {"all items back", msgKeyDown, keyF6, 1},
+    };
+    for (const Key& key : keys) {
+        const int paints = headlessPaintCount();
+        headlessSend(key.message, key.code ? key.code : expected(), 0);
+        EXPECT_EQ(headlessPaintCount() - paints, key.paints) << key.what;
+    }
+    EXPECT_EQ(headlessLastPaintTexts()[2].text, std::string(game.typedText));
+    headlessSend(msgCommand, cmdRanking, 0);
+    headlessPump();
+    const int paints = headlessPaintCount();
+    headlessSend(msgChar, expected(), 0);  // the ranking screen shows no key
+    EXPECT_EQ(headlessPaintCount(), paints);
+    headlessSend(msgCommand, cmdGameScreen, 0);
+
+    // The rest of the word, then the same word twice more: keys faster than the repaint timer
+    // read the scroll flags of their own frames, as slow keys do.
+    while (game.cursor > 0 || game.romajiLength != 12) headlessSend(msgChar, expected(), 0);
+    std::vector<std::string> steps[2];
+    for (uint32_t gap : {0u, 50u}) {
+        for (int i = 0; i < 12 && game.playing == 1; ++i) {
+            headlessSend(msgChar, expected(), 0);
+            headlessAdvance(gap);
+            steps[gap != 0].push_back(std::to_string(game.cursor) + " " +
+                                      std::to_string(game.romajiLength) + " " + game.romajiText);
+        }
+    }
+    ASSERT_EQ(steps[0].size(), 12u);
+    EXPECT_EQ(steps[0], steps[1]);
+    EXPECT_EQ(steps[0][7], "6 10 inkannsenn");  // two letters scrolled away, the cursor kept
+}

@@ -76,6 +76,34 @@ std::vector<uint32_t> shown(int visibleHeight, cairo_surface_t* plainSurface) {
     return pixels;
 }
 
+// The same frame with one small rectangle of another colour: what a key changes.
+cairo_surface_t* changedCopy(cairo_surface_t* frame, int x, int y) {
+    cairo_surface_t* copy = cairo_image_surface_create(CAIRO_FORMAT_RGB24, 640, 320);
+    cairo_t* cr = cairo_create(copy);
+    cairo_set_source_surface(cr, frame, 0, 0);
+    cairo_paint(cr);
+    cairo_set_source_rgb(cr, 0, 0, 1);
+    cairo_rectangle(cr, x, y, 3, 2);
+    cairo_fill(cr);
+    cairo_destroy(cr);
+    return copy;
+}
+
+// A window that is only ever sent the changes, as a key's paint sends them.
+void sendChanges(cairo_surface_t* window) {
+    cairo_region_t* changes = takeWindowPictureChanges();
+    cairo_t* cr = cairo_create(window);
+    for (int i = 0; i < cairo_region_num_rectangles(changes); ++i) {
+        cairo_rectangle_int_t box = {};
+        cairo_region_get_rectangle(changes, i, &box);
+        cairo_rectangle(cr, box.x, box.y, box.width, box.height);
+    }
+    cairo_clip(cr);
+    showWindowPicture(cr, 320);
+    cairo_destroy(cr);
+    cairo_region_destroy(changes);
+}
+
 void scribble(cairo_surface_t* frame) {
     cairo_t* cr = cairo_create(frame);
     cairo_set_source_rgb(cr, 1, 0, 0);
@@ -86,6 +114,7 @@ void scribble(cairo_surface_t* frame) {
 
 enum class Step {
     present,            // the frame, width x height
+    presentChanged,     // the last frame with a few pixels changed, at (width, height)
     presentAndRelease,  // the same, and the caller lets go of the frame at once
     fillWhite,
     drawOnLastFrame,  // what drawText does to a frame still shown
@@ -119,10 +148,16 @@ TEST(WindowPicture, ShowsWhatCopyingEveryPresentWouldShow) {
         {Step::present, 640, 320, 640, 100, 320},
         {Step::present, 640, 320, 640, 320, 400},
         {Step::drawOnLastFrame, 0, 0, 0, 0, 320},
+        {Step::present, 640, 320, 640, 320, 320},
+        {Step::presentChanged, 0, 0, 300, 150, 320},
+        {Step::presentChanged, 0, 0, 637, 318, 320},  // the last columns and rows
+        {Step::presentChanged, 0, 0, 0, 0, 320},
     };
     std::mt19937 random(99);
     createWindowPicture();
+    findWindowPictureChanges(true);
     PlainWindow plain;
+    cairo_surface_t* sentChanges = cairo_image_surface_create(CAIRO_FORMAT_RGB24, 640, 320);
     cairo_surface_t* lastFrame = nullptr;
     int step = 0;
     for (const Action& action : actions) {
@@ -140,6 +175,14 @@ TEST(WindowPicture, ShowsWhatCopyingEveryPresentWouldShow) {
                 }
                 break;
             }
+            case Step::presentChanged: {
+                cairo_surface_t* changed = changedCopy(lastFrame, action.width, action.height);
+                cairo_surface_destroy(lastFrame);
+                lastFrame = changed;
+                presentFrameSurface(lastFrame, 640, 320);
+                plain.present(lastFrame, 640, 320);
+                break;
+            }
             case Step::fillWhite:
                 fillWindowPictureWhite();
                 plain.fillWhite(640, 320);
@@ -152,7 +195,12 @@ TEST(WindowPicture, ShowsWhatCopyingEveryPresentWouldShow) {
         EXPECT_TRUE(shown(action.visibleHeight, nullptr) ==
                     shown(action.visibleHeight, plain.surface))
             << "step " << step;
+        sendChanges(sentChanges);
+        EXPECT_TRUE(shown(320, sentChanges) == shown(320, plain.surface))
+            << "changes sent after step " << step;
     }
+    findWindowPictureChanges(false);
+    cairo_surface_destroy(sentChanges);
     if (lastFrame) cairo_surface_destroy(lastFrame);
     releaseWindowPicture();
 }
