@@ -28,6 +28,12 @@ function packageData(date) {
                            `${date}@/keyfall/Date`,
                            `--js-output=${path.join(overlay, 'keyfall-data.js')}`],
                {stdio: 'ignore'});
+  // The site names its files by their content: the package takes the names the page asks for.
+  const html = fs.readFileSync(path.join(path.resolve(args.site), 'index.html'), 'utf8');
+  const {files} = JSON.parse(html.match(/window\.keyfallSite = (.*?);<\/script>/)[1]);
+  for (const name of ['keyfall.data', 'keyfall-data.js']) {
+    fs.renameSync(path.join(overlay, name), path.join(overlay, files[name]));
+  }
   return overlay;
 }
 
