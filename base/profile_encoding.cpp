@@ -4,6 +4,8 @@
 
 #include <cstdint>
 
+#include "base/utf8.h"
+
 namespace {
 
 constexpr char utf8Mark[] = "\xEF\xBB\xBF";
@@ -12,25 +14,6 @@ constexpr char utf8Mark[] = "\xEF\xBB\xBF";
 // cut inside a character), so that such a byte is written and read back as itself.
 constexpr uint32_t escapedByteBase = 0xDC00;
 bool isEscapedByte(uint32_t unit) { return unit >= 0xDC80 && unit <= 0xDCFF; }
-
-void appendUtf8(std::string& out, uint32_t code) {
-    if (code < 0x80) {
-        out += static_cast<char>(code);
-    } else if (code < 0x800) {
-        out += static_cast<char>(0xC0 | code >> 6);
-        out += static_cast<char>(0x80 | (code & 0x3F));
-    } else if (code < 0x10000) {
-        // A lone surrogate too: the unit is kept, and written back as it was.
-        out += static_cast<char>(0xE0 | code >> 12);
-        out += static_cast<char>(0x80 | (code >> 6 & 0x3F));
-        out += static_cast<char>(0x80 | (code & 0x3F));
-    } else {
-        out += static_cast<char>(0xF0 | code >> 18);
-        out += static_cast<char>(0x80 | (code >> 12 & 0x3F));
-        out += static_cast<char>(0x80 | (code >> 6 & 0x3F));
-        out += static_cast<char>(0x80 | (code & 0x3F));
-    }
-}
 
 std::string textFromUtf16(std::string_view units, bool bigEndian) {
     auto unitAt = [&](size_t i) {

@@ -5,6 +5,7 @@
 #include <cstring>
 #include <string_view>
 
+#include "base/utf8.h"
 #include "platform/platform.h"
 
 namespace {
@@ -84,24 +85,6 @@ std::string withBadLinesEmptied(std::string_view text, BadWordLines& bad) {
         at = end;
     }
     return kept;
-}
-
-void appendUtf8(std::string& out, uint32_t code) {
-    if (code < 0x80) {
-        out += static_cast<char>(code);
-    } else if (code < 0x800) {
-        out += static_cast<char>(0xC0 | code >> 6);
-        out += static_cast<char>(0x80 | (code & 0x3F));
-    } else if (code < 0x10000) {
-        out += static_cast<char>(0xE0 | code >> 12);
-        out += static_cast<char>(0x80 | (code >> 6 & 0x3F));
-        out += static_cast<char>(0x80 | (code & 0x3F));
-    } else {
-        out += static_cast<char>(0xF0 | code >> 18);
-        out += static_cast<char>(0x80 | (code >> 12 & 0x3F));
-        out += static_cast<char>(0x80 | (code >> 6 & 0x3F));
-        out += static_cast<char>(0x80 | (code & 0x3F));
-    }
 }
 
 // UTF-16 units as UTF-8. A surrogate without its other half, or a last byte without its unit,
