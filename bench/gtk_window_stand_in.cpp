@@ -4,6 +4,7 @@
 // here onto an offscreen surface that stands in for the widget.
 #include "bench/gtk_window_stand_in.h"
 
+#include "backends/gtk/gtk_drawing.h"
 #include "backends/gtk/gtk_objects.h"
 #include "backends/gtk/window_picture.h"
 
@@ -38,6 +39,6 @@ void endPaint(WindowHandle, DeviceContext) {}
 bool frameBitmapStillFits(WindowHandle, BitmapHandle bitmap) { return bitmap != nullptr; }
 
 void copyFrameToWindow(DeviceContext, DeviceContext memoryDC, int width, int height) {
-    if (!memoryDC || !memoryDC->bitmap || !memoryDC->bitmap->surface) return;
-    presentFrameSurface(memoryDC->bitmap->surface, width, height);
+    if (!memoryDC) return;
+    presentFrameBitmap(memoryDC->bitmap, width, height);
 }

@@ -89,9 +89,24 @@ DeviceContext beginPaint(WindowHandle window);
 void endPaint(WindowHandle window, DeviceContext paintDC);
 // Creates the one memory context compatible with the window; it lives to process end.
 DeviceContext createMemoryContext(WindowHandle window);
+// Where the bits of a createFrameBitmap may differ from those of the call before it: areas of
+// columns [left, right) and rows [bottom, top), rows counted from the bottom as in the block.
+struct FrameBitsChanges {
+    struct Area {
+        int left;
+        int bottom;
+        int right;
+        int top;
+    };
+    static constexpr int maxAreas = 16;
+    Area areas[maxAreas];
+    int count = 0;
+};
 // Makes a device bitmap of width x height pixels from bits: 24-bit rows, bottom row first,
 // each row padded to a multiple of 4 bytes (copied now). Null when the size is not sane.
-BitmapHandle createFrameBitmap(DeviceContext paintDC, int width, int height, const uint8_t* bits);
+// changes, when known, lets a backend that keeps the last frame look at those areas only.
+BitmapHandle createFrameBitmap(DeviceContext paintDC, int width, int height, const uint8_t* bits,
+                               const FrameBitsChanges* changes = nullptr);
 // Selects bitmap into the memory context and returns the one it replaces (may be null).
 BitmapHandle selectBitmap(DeviceContext memoryDC, BitmapHandle bitmap);
 // Releases a bitmap that is no longer selected.

@@ -91,8 +91,10 @@ PaintFrame selectFrameBitmap(DeviceContext paintDC) {
     PaintFrame frame;
     const BitmapInfoHeader* header = game.backBuffer.header;
     if (header && game.backBuffer.bits) {
-        frame.bitmap =
-            createFrameBitmap(paintDC, header->biWidth, header->biHeight, game.backBuffer.bits);
+        FrameBitsChanges changes;
+        const bool known = changesSinceLastBackground(game.backBuffer, changes);
+        frame.bitmap = createFrameBitmap(paintDC, header->biWidth, header->biHeight,
+                                         game.backBuffer.bits, known ? &changes : nullptr);
     }
     frame.replaced = selectBitmap(game.memoryDC, frame.bitmap);
     return frame;

@@ -26,6 +26,9 @@ struct Background {
     const BitmapInfoHeader* pictureHeader = nullptr;
     Area changed[maxChangedAreas];
     int changedCount = 0;
+    // What the last drawBackground put back, when it drew over the background before.
+    Area restored[maxChangedAreas];
+    int restoredCount = -1;  // -1: it drew the picture whole
 };
 // The program's one deliberate cache. Drawing a background over itself changes nothing, so
 // a paint over the background the last paint drew only draws again where blits changed it.
@@ -188,6 +191,8 @@ void drawBackground(DibImage& dst, const DibImage& src) {
     }
     // The picture's pixel (c, r) lands on (c, r): each changed area is its own rectangle of it.
     const Background changes = background;
+    std::copy(changes.changed, changes.changed + changes.changedCount, background.restored);
+    background.restoredCount = changes.changedCount;
     for (int i = 0; i < changes.changedCount; ++i) {
         const Area& a = changes.changed[i];
         blitKeyed(dst, src, static_cast<int>(a.left), static_cast<int>(a.bottom),
@@ -196,4 +201,19 @@ void drawBackground(DibImage& dst, const DibImage& src) {
     }
     // Those blits put the picture back: the destination shows it whole again.
     background.changedCount = 0;
+}
+
+bool changesSinceLastBackground(const DibImage& dst, FrameBitsChanges& changes) {
+    changes.count = 0;
+    if (!background.target || dst.bits != background.target || background.restoredCount < 0 ||
+        background.restoredCount + background.changedCount > FrameBitsChanges::maxAreas) {
+        return false;
+    }
+    auto add = [&](const Area& a) {
+        changes.areas[changes.count++] = {static_cast<int>(a.left), static_cast<int>(a.bottom),
+                                          static_cast<int>(a.right), static_cast<int>(a.top)};
+    };
+    std::for_each(background.restored, background.restored + background.restoredCount, add);
+    std::for_each(background.changed, background.changed + background.changedCount, add);
+    return true;
 }

@@ -4,6 +4,7 @@
 #include <cstdint>
 
 #include "base/dib_image.h"
+#include "platform/platform.h"
 
 // Copies the rectangle (sx, sy, w, h) of src so that source pixel (sx, sy) lands on (x, y)
 // of dst; pure black pixels are transparent. If sx, sy, sx + w or sy + h is negative the
@@ -21,5 +22,9 @@ void blitColumnAcross(DibImage& dst, const DibImage& src, int64_t x, int64_t cou
 // blitKeyed and blitColumnAcross have changed in dst since then is drawn again. This relies on
 // pictures not changing after loading and on dst being written through those two only.
 void drawBackground(DibImage& dst, const DibImage& src);
+// Where dst may differ from what it held when the background before the last was drawn over:
+// what the last drawBackground put back and what was blitted since, the areas of the last two
+// frames. False when that is not known (the last background was drawn whole).
+bool changesSinceLastBackground(const DibImage& dst, FrameBitsChanges& changes);
 // Forgets what drawBackground knows: pictures or the back buffer are about to be made or freed.
 void forgetBackground();

@@ -105,3 +105,39 @@ void convertFrameRowsScaled(const uint8_t* bits, int width, int height, uint8_t*
         }
     }
 }
+
+void convertFrameArea(const uint8_t* bits, int width, int height, int left, int top, int right,
+                      int bottom, uint8_t* pixels, int stride, int scale) {
+    if (left < 0 || top < 0 || right > width || bottom > height || left >= right || top >= bottom ||
+        scale < 1) {
+        return;
+    }
+    const size_t sourceStride = (static_cast<size_t>(width) * 3 + 3) & ~size_t{3};
+    const int columns = right - left;
+#if KEYFALL_SSSE3_ROWS
+    const bool shuffled = hasSsse3();
+#endif
+    for (int y = top; y < bottom; ++y) {
+        const uint8_t* source =
+            bits + sourceStride * static_cast<size_t>(height - 1 - y) + size_t{3} * left;
+        uint8_t* band = pixels + static_cast<ptrdiff_t>(stride) * y * scale;
+        auto* row = reinterpret_cast<uint32_t*>(band) + static_cast<ptrdiff_t>(left) * scale;
+        if (scale == 1) {
+            int done = 0;
+#if KEYFALL_SSSE3_ROWS
+            if (shuffled) done = convertRowShuffled(source, row, columns);
+#endif
+            convertRowTail(source, row, done, columns);
+            continue;
+        }
+        for (int x = 0; x < columns; ++x) {
+            const uint8_t* pixel = source + 3 * x;
+            const uint32_t value = uint32_t{pixel[2]} << 16 | uint32_t{pixel[1]} << 8 | pixel[0];
+            for (int k = 0; k < scale; ++k) row[x * scale + k] = value;
+        }
+        for (int k = 1; k < scale; ++k) {
+            std::memcpy(band + static_cast<ptrdiff_t>(stride) * k + size_t{4} * left * scale, row,
+                        size_t{4} * columns * scale);
+        }
+    }
+}

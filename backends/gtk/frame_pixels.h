@@ -19,3 +19,9 @@ void convertFrameRows(const uint8_t* bits, int width, int height, uint8_t* pixel
 // a screen of that many device pixels per pixel: width x scale columns, height x scale rows.
 void convertFrameRowsScaled(const uint8_t* bits, int width, int height, uint8_t* pixels, int stride,
                             int scale);
+
+// The columns [left, right) of rows [top, bottom) (counted top-down) of the width x height
+// block bits written where convertFrameRowsScaled would write them; the rest of pixels is
+// left as it is. The rectangle must lie inside the picture.
+void convertFrameArea(const uint8_t* bits, int width, int height, int left, int top, int right,
+                      int bottom, uint8_t* pixels, int stride, int scale);

@@ -8,9 +8,12 @@
 
 #include "platform/platform.h"
 
+struct FramePaint;
+
 // A frame bitmap: the bottom-up 24-bit block turned into a top-down cairo image.
 struct NativeBitmap {
     cairo_surface_t* surface = nullptr;  // CAIRO_FORMAT_RGB24; null for an empty bitmap
+    FramePaint* paint = nullptr;         // its texts until they are drawn (gtk_drawing.cpp)
 };
 
 struct NativeFont {

@@ -13,6 +13,7 @@
 
 #include "app/menu.h"
 #include "backends/gtk/cp932_utf8.h"
+#include "backends/gtk/gtk_drawing.h"
 #include "backends/gtk/gtk_objects.h"
 #include "backends/gtk/key_translation.h"
 #include "backends/gtk/window_picture.h"
@@ -490,8 +491,8 @@ bool frameBitmapStillFits(WindowHandle, BitmapHandle bitmap) {
 }
 
 void copyFrameToWindow(DeviceContext, DeviceContext memoryDC, int width, int height) {
-    if (!memoryDC || !memoryDC->bitmap || !memoryDC->bitmap->surface) return;
-    presentFrameSurface(memoryDC->bitmap->surface, width, height);
+    if (!memoryDC) return;
+    presentFrameBitmap(memoryDC->bitmap, width, height);
 }
 
 // --- Menu ----------------------------------------------------------------------------------

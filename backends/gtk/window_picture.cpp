@@ -163,7 +163,8 @@ void setWindowPictureScale(int scale) {
     cairo_surface_destroy(old);
 }
 
-void presentFrameSurface(cairo_surface_t* frame, int width, int height) {
+void presentFrameSurface(cairo_surface_t* frame, int width, int height,
+                         const FrameChanges* changes) {
     if (!frame || !picture.windowSurface) return;
     const int frameColumns = columnsOf(frame);
     const int frameRows = rowsOf(frame);
@@ -176,9 +177,13 @@ void presentFrameSurface(cairo_surface_t* frame, int width, int height) {
         // All of the frame, and all that is visible: shown as it is.
         if (picture.shownFrame != frame) {
             cairo_surface_reference(frame);
-            if (picture.findChanges && picture.shownFrame &&
-                rowsOf(picture.shownFrame) == frameRows &&
-                scaleOf(picture.shownFrame) == picture.scale) {
+            if (picture.findChanges && picture.shownFrame && changes &&
+                changes->since == picture.shownFrame && changes->region) {
+                if (!picture.changes) picture.changes = cairo_region_create();
+                cairo_region_union(picture.changes, changes->region);
+            } else if (picture.findChanges && picture.shownFrame &&
+                       rowsOf(picture.shownFrame) == frameRows &&
+                       scaleOf(picture.shownFrame) == picture.scale) {
                 addChangedBands(picture.shownFrame, frame);
             } else {
                 addWholeChange();

@@ -16,7 +16,14 @@ void setWindowPictureScale(int scale);
 // What copyFrameToWindow does: the top-left width x height pixels of frame (at most the
 // window surface) become what the window shows. A frame that covers the whole 640 x 320 area
 // is shown as it is, without a copy, until it is drawn on or something else is shown.
-void presentFrameSurface(cairo_surface_t* frame, int width, int height);
+// changes, when given, says where frame differs from the frame since, as the one who drew
+// both knows it; used when the window shows since, instead of comparing the two.
+struct FrameChanges {
+    cairo_surface_t* since = nullptr;
+    const cairo_region_t* region = nullptr;
+};
+void presentFrameSurface(cairo_surface_t* frame, int width, int height,
+                         const FrameChanges* changes = nullptr);
 // What fillWindowWhite does: the 640 x 320 area at the top left becomes white.
 void fillWindowPictureWhite();
 // Called before surface is drawn on: if the window shows it, the window keeps its own copy,

@@ -440,7 +440,8 @@ DeviceContext createMemoryContext(WindowHandle) {
     return machine.memoryDC.get();
 }
 
-BitmapHandle createFrameBitmap(DeviceContext, int width, int height, const uint8_t* bits) {
+BitmapHandle createFrameBitmap(DeviceContext, int width, int height, const uint8_t* bits,
+                               const FrameBitsChanges*) {
     if (width <= 0 || height <= 0 || width > 4096 || height > 4096 || !bits) return nullptr;
     auto* bitmap = new NativeBitmap;
     bitmap->width = width;

@@ -100,7 +100,8 @@ DeviceContext createMemoryContext(WindowHandle) {
     return drawing.memoryDC.get();
 }
 
-BitmapHandle createFrameBitmap(DeviceContext, int width, int height, const uint8_t* bits) {
+BitmapHandle createFrameBitmap(DeviceContext, int width, int height, const uint8_t* bits,
+                               const FrameBitsChanges*) {
     if (!bits || width <= 0 || height <= 0 || width > largestBitmapSide ||
         height > largestBitmapSide) {
         return nullptr;

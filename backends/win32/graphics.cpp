@@ -93,7 +93,8 @@ DeviceContext createMemoryContext(WindowHandle window) {
     return portableDC(memoryDC);
 }
 
-BitmapHandle createFrameBitmap(DeviceContext paintDC, int width, int height, const uint8_t* bits) {
+BitmapHandle createFrameBitmap(DeviceContext paintDC, int width, int height, const uint8_t* bits,
+                               const FrameBitsChanges*) {
     if (!bits || width <= 0 || height <= 0 || width > largestFrameSide ||
         height > largestFrameSide) {
         return nullptr;

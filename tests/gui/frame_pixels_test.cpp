@@ -7,6 +7,7 @@
 #include <vector>
 
 #include "backends/gtk/frame_pixels.h"
+#include "backends/gtk/gtk_drawing.h"
 #include "backends/gtk/gtk_objects.h"
 #include "backends/gtk/window_picture.h"
 #include "base/texts.h"
@@ -163,6 +164,7 @@ TEST(FrameBitmap, AtAScaleEveryPixelIsAWholeBlockAndTextIsDrawnFiner) {
         setTransparentText(&memoryDC);
         EXPECT_EQ(measureText(&memoryDC, "\x82\xCB\x82\xB1k"), 75) << "scale " << scale;
         drawText(&memoryDC, 5, 4, "\x82\xCB\x82\xB1k");
+        finishFrameBitmap(bitmap);
         drawn[scale - 1] = surfacePixels(bitmap->surface);
         selectBitmap(&memoryDC, nullptr);
         selectFont(&memoryDC, nullptr);
@@ -185,6 +187,96 @@ TEST(FrameBitmap, AtAScaleEveryPixelIsAWholeBlockAndTextIsDrawnFiner) {
     // About as much ink in the same place: the same text at the same position.
     EXPECT_GT(inkAtTwo, inkAtOne / 2);
     EXPECT_LT(inkAtTwo, inkAtOne * 2);
+}
+
+// A frame of the game: a band of the back buffer painted one colour, and texts on it.
+struct FrameStep {
+    int bandTop;
+    int bandRows;
+    uint8_t bandShade;
+    std::vector<std::pair<int, const char*>> texts;  // x at row 200, and the text; "!" opaque
+};
+
+// Frames made one after another on kept surfaces, as the paints of a game make them, give the
+// pixels of the same frames each made whole, and the window is told of every pixel that
+// differs from the frame it showed before.
+TEST(FrameBitmap, EachFrameOnAKeptSurfaceEqualsTheFrameMadeWhole) {
+    const std::vector<FrameStep> steps = {
+        {0, 0, 0, {{10, "neko"}, {300, "120"}}},
+        {0, 0, 0, {{10, "neko"}, {300, "120"}}},  // the same again
+        {0, 0, 0, {{10, "neko"}, {300, "125"}}},  // one text changes
+        {0, 0, 0, {{10, "neko"}}},                // one goes
+        {190, 30, 0x40, {{10, "neko"}}},          // the picture under a text changes
+        {0, 0, 0, {{10, "neko"}}},
+        {0, 0, 0, {{10, "neko"}}},
+        {0, 0, 0, {{10, "neko"}, {40, "\x82\xCB\x82\xB1"}}},  // a new one overlaps a kept one
+        {0, 0, 0, {{10, "neko"}, {40, "!\x82\xCB"}}},         // an opaque one over it
+        {100, 5, 0x90, {{12, "neko"}, {300, "7"}}},           // one moves, elsewhere a band
+        {100, 5, 0x90, {{12, "neko"}, {300, "7"}}},
+    };
+    std::mt19937 random(3);
+    const std::vector<uint8_t> picture = randomBlock(640, 320, random);
+    FontHandle font = createFont(30, 128, textFontFace);
+    NativeDC memoryDC;
+    selectFont(&memoryDC, font);
+    auto makeFrame = [&](const FrameStep& step, bool whole) {
+        std::vector<uint8_t> bits = picture;
+        for (int y = step.bandTop; y < step.bandTop + step.bandRows; ++y) {
+            std::memset(&bits[blockStride(640) * static_cast<size_t>(319 - y)], step.bandShade,
+                        640 * 3);
+        }
+        if (whole) {
+            // A frame of another size between: nothing of the frame before is used.
+            std::vector<uint8_t> other(blockStride(8) * 8, 0);
+            deleteBitmap(createFrameBitmap(nullptr, 8, 8, other.data()));
+        }
+        BitmapHandle bitmap = createFrameBitmap(nullptr, 640, 320, bits.data());
+        selectBitmap(&memoryDC, bitmap);
+        for (const auto& [x, text] : step.texts) {
+            const bool opaque = text[0] == '!';
+            if (opaque) {
+                memoryDC.transparent = false;
+            } else {
+                setTransparentText(&memoryDC);
+            }
+            setTextColour(&memoryDC, opaque ? 0x0000FF : 0x000000);
+            drawText(&memoryDC, x, 200, opaque ? text + 1 : text);
+        }
+        selectBitmap(&memoryDC, nullptr);
+        return bitmap;
+    };
+    std::vector<std::vector<uint32_t>> expected;
+    for (const FrameStep& step : steps) {
+        BitmapHandle bitmap = makeFrame(step, true);
+        finishFrameBitmap(bitmap);
+        expected.push_back(surfacePixels(bitmap->surface));
+        deleteBitmap(bitmap);
+    }
+    createWindowPicture();
+    findWindowPictureChanges(true);
+    BitmapHandle shown = nullptr;
+    for (size_t i = 0; i < steps.size(); ++i) {
+        BitmapHandle bitmap = makeFrame(steps[i], false);
+        presentFrameBitmap(bitmap, 640, 320);
+        if (shown) deleteBitmap(shown);
+        shown = bitmap;
+        EXPECT_EQ(surfacePixels(bitmap->surface), expected[i]) << "frame " << i;
+        cairo_region_t* told = takeWindowPictureChanges();
+        int untold = 0;
+        for (int y = 0; i > 0 && y < 320; ++y) {
+            for (int x = 0; x < 640; ++x) {
+                const size_t at = static_cast<size_t>(y) * 640 + x;
+                untold += expected[i][at] != expected[i - 1][at] &&
+                          !cairo_region_contains_point(told, x, y);
+            }
+        }
+        EXPECT_EQ(untold, 0) << "frame " << i;
+        cairo_region_destroy(told);
+    }
+    deleteBitmap(shown);
+    releaseWindowPicture();
+    selectFont(&memoryDC, nullptr);
+    deleteFont(font);
 }
 
 TEST(WindowPicture, AtAScaleShowsTheFrameDevicePixelForDevicePixel) {

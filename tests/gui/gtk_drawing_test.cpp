@@ -8,6 +8,7 @@
 #include <vector>
 
 #include "backends/gtk/cp932_utf8.h"
+#include "backends/gtk/gtk_drawing.h"
 #include "backends/gtk/gtk_objects.h"
 #include "base/texts.h"
 
@@ -171,6 +172,7 @@ TEST(FrameText, DrawsInTheColourInsideItsCellTransparentOrOpaque) {
     setTransparentText(&transparent);
     setTextColour(&transparent, 0xFF00FF);  // magenta as 0x00BBGGRR
     drawText(&transparent, 20, 10, "AB");
+    finishFrameBitmap(transparent.bitmap);
     InkCount magenta = countInk(bitmap, green, 0xFF00FF, 20, 10, 30, 31);
     EXPECT_GT(magenta.ink, 30);
     EXPECT_EQ(magenta.outsideBox, 0);
@@ -184,6 +186,7 @@ TEST(FrameText, DrawsInTheColourInsideItsCellTransparentOrOpaque) {
     selectBitmap(&opaque, second);
     selectFont(&opaque, font);
     drawText(&opaque, 20, 10, "AB");
+    finishFrameBitmap(opaque.bitmap);
     InkCount black = countInk(second, green, 0x000000, 20, 10, 30, 31);
     EXPECT_GT(black.ink, 30);
     EXPECT_EQ(black.outsideBox, 0);

@@ -78,6 +78,7 @@ Fresh throughBackend(DeviceContext dc, const char* text) {
     Fresh drawn;
     drawn.width = measureText(dc, text);
     drawText(dc, 2, 3, text);
+    finishFrameBitmap(bitmap);
     drawn.pixels = pixelsOf(bitmap->surface);
     selectBitmap(dc, previous);
     deleteBitmap(bitmap);

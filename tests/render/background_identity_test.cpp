@@ -3,6 +3,7 @@
 // between, and a back buffer that is released and made again.
 #include <gtest/gtest.h>
 
+#include <algorithm>
 #include <cstring>
 #include <string>
 
@@ -33,10 +34,29 @@ TEST(Background, DrawsWhatTheWholePictureDrawsWhateverCameBetween) {
         Picture backBuffer(640, 320, false);
         paintNoise(backBuffer.bytes, random);
         DrawnPair pair(backBuffer);
+        // The back buffer as the last frame was made from it: just before a background.
+        std::vector<uint8_t> lastFrame;
         for (int step = 0; step < 120; ++step) {
             const int what = randomInt(random, 0, 9);
             std::string done;
             if (what < 3) {
+                // Every pixel that differs from the last frame's is in the changes told.
+                FrameBitsChanges changes;
+                if (!lastFrame.empty() && changesSinceLastBackground(pair.actual.image, changes)) {
+                    int untold = 0;
+                    for (size_t i = 0; i < frameBytes; ++i) {
+                        if (lastFrame[i] == pair.actual.bytes[i]) continue;
+                        const int x = static_cast<int>(i / 3 % 640);
+                        const int row = static_cast<int>(i / 3 / 640);
+                        untold += std::none_of(changes.areas, changes.areas + changes.count,
+                                               [&](const FrameBitsChanges::Area& a) {
+                                                   return a.left <= x && x < a.right &&
+                                                          a.bottom <= row && row < a.top;
+                                               });
+                    }
+                    ASSERT_EQ(untold, 0) << "round " << round << ", step " << step;
+                }
+                lastFrame = pair.actual.bytes;
                 const Picture& picture = what == 2 ? second : first;
                 referenceBlitKeyed(pair.expected.image, picture.image, 0, 0, -1, -1, -1, -1);
                 drawBackground(pair.actual.image, picture.image);
