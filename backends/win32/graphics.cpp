@@ -1,7 +1,11 @@
 // Painting, the frame bitmap and text of the Windows backend, over GDI.
 #include <windows.h>
 
+#include <algorithm>
+#include <map>
 #include <string>
+#include <utility>
+#include <vector>
 
 #include "backends/win32/dpi.h"
 #include "backends/win32/handles.h"
@@ -26,7 +30,29 @@ struct Painting {
     HGDIOBJ initialBitmap = nullptr;
     // The game's font in the memory context, made anew there when the scale changes.
     NativeFont* selectedFont = nullptr;
+    HDC memoryDC = nullptr;
 };
+
+// A frame bitmap and what is known of it: which frame its pixels are, and the rows (from the
+// top) its texts were drawn on.
+struct FrameRecord {
+    uint64_t frame = 0;
+    std::vector<std::pair<int, int>> textRows;
+};
+
+// Bitmaps of deleted frames, kept for the next frames of their size: the game makes and
+// deletes one at every paint, and making one allocates and clears 800 KB each time. A kept
+// bitmap shows the frame before last, so only the rows that changed since, and those its texts
+// were drawn on, are set anew.
+struct Frames {
+    std::vector<std::pair<HBITMAP, FrameRecord>> kept;  // at most two, oldest first
+    std::map<HBITMAP, FrameRecord> live;
+    uint64_t count = 0;
+    FrameBitsChanges changes[2];  // what the last two frames changed, newest first
+    bool known[2] = {};
+};
+
+Frames frames;
 
 Painting painting;
 
@@ -90,11 +116,68 @@ DeviceContext createMemoryContext(WindowHandle window) {
     HDC memoryDC = CreateCompatibleDC(windowDC);
     if (windowDC) ReleaseDC(hwnd, windowDC);
     if (memoryDC) painting.initialBitmap = GetCurrentObject(memoryDC, OBJ_BITMAP);
+    painting.memoryDC = memoryDC;
     return portableDC(memoryDC);
 }
 
+namespace {
+
+// Sets rows [bottom, top) of bitmap (counted from the bottom, as in bits) from bits.
+void setRows(HDC dc, HBITMAP bitmap, const BITMAPINFO& info, const uint8_t* bits, int bottom,
+             int top) {
+    const size_t stride = (static_cast<size_t>(info.bmiHeader.biWidth) * 3 + 3) & ~size_t{3};
+    SetDIBits(dc, bitmap, static_cast<UINT>(bottom), static_cast<UINT>(top - bottom),
+              bits + stride * static_cast<size_t>(bottom), &info, DIB_RGB_COLORS);
+}
+
+// A kept bitmap of the frame before last made into this frame, or null.
+HBITMAP reuseKeptFrame(HDC dc, const BITMAPINFO& info, const uint8_t* bits, uint64_t frame) {
+    const int width = info.bmiHeader.biWidth;
+    const int height = info.bmiHeader.biHeight;
+    for (auto entry = frames.kept.rbegin(); entry != frames.kept.rend(); ++entry) {
+        BITMAP size = {};
+        if (!GetObjectW(entry->first, sizeof size, &size) || size.bmWidth != width ||
+            size.bmHeight != height) {
+            continue;
+        }
+        HBITMAP bitmap = entry->first;
+        const FrameRecord record = std::move(entry->second);
+        frames.kept.erase(std::next(entry).base());
+        if (record.frame + 2 != frame || !frames.known[0] || !frames.known[1]) {
+            setRows(dc, bitmap, info, bits, 0, height);
+            return bitmap;
+        }
+        std::vector<char> rows(static_cast<size_t>(height), 0);
+        auto mark = [&](int bottom, int top) {
+            for (int row = std::max(bottom, 0); row < std::min(top, height); ++row) {
+                rows[static_cast<size_t>(row)] = 1;
+            }
+        };
+        for (const FrameBitsChanges& changes : frames.changes) {
+            for (int i = 0; i < changes.count; ++i) {
+                mark(changes.areas[i].bottom, changes.areas[i].top);
+            }
+        }
+        for (const auto& [top, bottom] : record.textRows) mark(height - bottom, height - top);
+        for (int row = 0; row < height;) {
+            if (!rows[static_cast<size_t>(row)]) {
+                ++row;
+                continue;
+            }
+            int end = row;
+            while (end < height && rows[static_cast<size_t>(end)]) ++end;
+            setRows(dc, bitmap, info, bits, row, end);
+            row = end;
+        }
+        return bitmap;
+    }
+    return nullptr;
+}
+
+}  // namespace
+
 BitmapHandle createFrameBitmap(DeviceContext paintDC, int width, int height, const uint8_t* bits,
-                               const FrameBitsChanges*) {
+                               const FrameBitsChanges* changes) {
     if (!bits || width <= 0 || height <= 0 || width > largestFrameSide ||
         height > largestFrameSide) {
         return nullptr;
@@ -109,8 +192,19 @@ BitmapHandle createFrameBitmap(DeviceContext paintDC, int width, int height, con
     HDC dc = nativeDC(paintDC);
     const int scale = frameScale();
     if (scale == 1) {
-        return portableBitmap(
-            CreateDIBitmap(dc, &info.bmiHeader, CBM_INIT, bits, &info, DIB_RGB_COLORS));
+        const uint64_t frame = ++frames.count;
+        frames.changes[1] = frames.changes[0];
+        frames.known[1] = frames.known[0];
+        frames.known[0] = changes != nullptr;
+        frames.changes[0] = changes ? *changes : FrameBitsChanges{};
+        HBITMAP bitmap = reuseKeptFrame(dc, info, bits, frame);
+        if (!bitmap)
+            bitmap = CreateDIBitmap(dc, &info.bmiHeader, CBM_INIT, bits, &info, DIB_RGB_COLORS);
+        // Only the window's frames are kept: no other size comes again and again.
+        if (bitmap && width == frameWidth && height == frameHeight) {
+            frames.live[bitmap] = FrameRecord{frame, {}};
+        }
+        return portableBitmap(bitmap);
     }
     // Each frame pixel becomes a whole scale x scale block: no blending, no blur.
     HBITMAP bitmap = CreateCompatibleBitmap(dc, width * scale, height * scale);
@@ -136,7 +230,23 @@ BitmapHandle selectBitmap(DeviceContext memoryDC, BitmapHandle bitmap) {
 }
 
 void deleteBitmap(BitmapHandle bitmap) {
-    if (bitmap) DeleteObject(nativeBitmap(bitmap));
+    if (!bitmap) return;
+    HBITMAP object = nativeBitmap(bitmap);
+    auto live = frames.live.find(object);
+    // GDI refuses to delete a selected bitmap; one still selected is not kept either.
+    const bool selected =
+        painting.memoryDC && GetCurrentObject(painting.memoryDC, OBJ_BITMAP) == object;
+    if (live == frames.live.end() || selected) {
+        if (live != frames.live.end()) frames.live.erase(live);
+        DeleteObject(object);
+        return;
+    }
+    if (frames.kept.size() == 2) {
+        DeleteObject(frames.kept.front().first);
+        frames.kept.erase(frames.kept.begin());
+    }
+    frames.kept.emplace_back(object, std::move(live->second));
+    frames.live.erase(live);
 }
 
 bool frameBitmapStillFits(WindowHandle, BitmapHandle bitmap) {
@@ -208,5 +318,13 @@ void drawText(DeviceContext memoryDC, int x, int y, const char* text) {
     if (wide.empty()) return;
     keepSelectedFontAtScale(nativeDC(memoryDC));
     const int scale = frameScale();
-    TextOutW(nativeDC(memoryDC), x * scale, y * scale, wide.c_str(), static_cast<int>(wide.size()));
+    HDC dc = nativeDC(memoryDC);
+    TextOutW(dc, x * scale, y * scale, wide.c_str(), static_cast<int>(wide.size()));
+    // The rows it may have touched, a little more for the smoothing at its edges.
+    auto live = frames.live.find(static_cast<HBITMAP>(GetCurrentObject(dc, OBJ_BITMAP)));
+    SIZE size = {};
+    if (live != frames.live.end() &&
+        GetTextExtentPoint32W(dc, wide.c_str(), static_cast<int>(wide.size()), &size)) {
+        live->second.textRows.emplace_back(y - 2, y + static_cast<int>(size.cy) + 2);
+    }
 }

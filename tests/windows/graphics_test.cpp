@@ -185,6 +185,77 @@ TEST_F(GraphicsTest, AtScaleTwoFramePixelsAreBlocksAndTextsAreDrawnLarge) {
     deleteFont(font);
 }
 
+// Frames made one after another on the bitmaps of deleted ones, as the paints of a game make
+// them, hold what the same frames made afresh hold.
+TEST_F(GraphicsTest, FramesOnKeptBitmapsEqualFramesMadeAfresh) {
+    struct Step {
+        int bandBottom;  // rows [bandBottom, bandBottom + 10) painted, and said to have changed
+        uint8_t shade;
+        int textX;  // of "neko" at row 150; "120" stays at (300, 280)
+    };
+    const Step steps[] = {{0, 0, 10},      {0, 0, 10}, {100, 0x40, 10}, {0, 0, 10},
+                          {0, 0, 40},      {0, 0, 40}, {150, 0x90, 40}, {150, 0x90, 40},
+                          {150, 0x20, 80}, {0, 0, 80}};
+    const size_t stride = (size_t{frameWidth} * 3 + 3) & ~size_t{3};
+    std::vector<uint8_t> picture(stride * frameHeight);
+    for (size_t i = 0; i < picture.size(); ++i) picture[i] = static_cast<uint8_t>(i * 7 / 5);
+    FontHandle font = createFont(30, shiftJisCharSet, textFontFace);
+    selectFont(memoryDC_, font);
+    setTransparentText(memoryDC_);
+    auto compose = [&](const Step& step, std::vector<uint8_t>& bits) {
+        bits = picture;
+        for (int row = step.bandBottom; row < step.bandBottom + (step.shade ? 10 : 0); ++row) {
+            std::fill_n(&bits[stride * static_cast<size_t>(row)], size_t{frameWidth} * 3,
+                        step.shade);
+        }
+    };
+    auto drawTexts = [&](const Step& step) {
+        drawText(memoryDC_, step.textX, 150, "neko");
+        drawText(memoryDC_, 300, 280, "120");
+    };
+    BitmapHandle shown = nullptr;
+    const Step* last = nullptr;
+    for (const Step& step : steps) {
+        std::vector<uint8_t> bits;
+        compose(step, bits);
+        // What changed since the last frame: its band and this one's.
+        FrameBitsChanges changes;
+        for (const Step* s : {last, &step}) {
+            if (s && s->shade) {
+                changes.areas[changes.count++] = {0, s->bandBottom, frameWidth, s->bandBottom + 10};
+            }
+        }
+        BitmapHandle frame = createFrameBitmap(portableDC(screenDC_), frameWidth, frameHeight,
+                                               bits.data(), &changes);
+        ASSERT_NE(frame, nullptr);
+        selectBitmap(memoryDC_, frame);
+        drawTexts(step);
+        selectBitmap(memoryDC_, nullptr);
+        BITMAPINFO info = {};
+        info.bmiHeader.biSize = sizeof(BITMAPINFOHEADER);
+        info.bmiHeader.biWidth = frameWidth;
+        info.bmiHeader.biHeight = frameHeight;
+        info.bmiHeader.biPlanes = 1;
+        info.bmiHeader.biBitCount = 24;
+        info.bmiHeader.biCompression = BI_RGB;
+        HBITMAP fresh = CreateDIBitmap(screenDC_, &info.bmiHeader, CBM_INIT, bits.data(), &info,
+                                       DIB_RGB_COLORS);
+        selectBitmap(memoryDC_, portableBitmap(fresh));
+        drawTexts(step);
+        selectBitmap(memoryDC_, nullptr);
+        EXPECT_EQ(pixelsOf(screenDC_, nativeBitmap(frame), frameWidth, frameHeight),
+                  pixelsOf(screenDC_, fresh, frameWidth, frameHeight))
+            << "frame " << (&step - steps);
+        DeleteObject(fresh);
+        if (shown) deleteBitmap(shown);
+        shown = frame;
+        last = &step;
+    }
+    deleteBitmap(shown);
+    selectFont(memoryDC_, nullptr);
+    deleteFont(font);
+}
+
 TEST(ClockTest, SystemTimeIsMilliseconds) {
     // Asked for the wrong unit the clock would count bytes or samples, not track this one.
     uint32_t before = timeGetTime();
