@@ -16,7 +16,8 @@
 namespace {
 
 // The pixels of a bitmap as 24-bit bottom-up rows, read back through GDI.
-std::vector<uint8_t> pixelsOf(HDC dc, HBITMAP bitmap, int width, int height) {
+// The header of a 24-bit bottom-up block of width x height pixels.
+BITMAPINFO blockInfo(int width, int height) {
     BITMAPINFO info = {};
     info.bmiHeader.biSize = sizeof(BITMAPINFOHEADER);
     info.bmiHeader.biWidth = width;
@@ -24,6 +25,11 @@ std::vector<uint8_t> pixelsOf(HDC dc, HBITMAP bitmap, int width, int height) {
     info.bmiHeader.biPlanes = 1;
     info.bmiHeader.biBitCount = 24;
     info.bmiHeader.biCompression = BI_RGB;
+    return info;
+}
+
+std::vector<uint8_t> pixelsOf(HDC dc, HBITMAP bitmap, int width, int height) {
+    BITMAPINFO info = blockInfo(width, height);
     size_t stride = (static_cast<size_t>(width) * 3 + 3) & ~size_t{3};
     std::vector<uint8_t> pixels(stride * height);
     int rows =
@@ -231,13 +237,7 @@ TEST_F(GraphicsTest, FramesOnKeptBitmapsEqualFramesMadeAfresh) {
         selectBitmap(memoryDC_, frame);
         drawTexts(step);
         selectBitmap(memoryDC_, nullptr);
-        BITMAPINFO info = {};
-        info.bmiHeader.biSize = sizeof(BITMAPINFOHEADER);
-        info.bmiHeader.biWidth = frameWidth;
-        info.bmiHeader.biHeight = frameHeight;
-        info.bmiHeader.biPlanes = 1;
-        info.bmiHeader.biBitCount = 24;
-        info.bmiHeader.biCompression = BI_RGB;
+        const BITMAPINFO info = blockInfo(frameWidth, frameHeight);
         HBITMAP fresh = CreateDIBitmap(screenDC_, &info.bmiHeader, CBM_INIT, bits.data(), &info,
                                        DIB_RGB_COLORS);
         selectBitmap(memoryDC_, portableBitmap(fresh));
