@@ -21,6 +21,9 @@ struct Drawing {
     // so that the next frame sends only what changed.
     std::vector<uint8_t> rgba;
     std::vector<uint8_t> bits;
+    std::vector<int>
+        compareFrom;  // scratch of changedArea, kept so that its storage serves every frame
+    std::vector<int> compareTo;
     int width = 0;
     int height = 0;
 };
@@ -57,29 +60,50 @@ void convertRows(const uint8_t* bits, int width, int height, Changed area, uint8
     }
 }
 
-// The rectangle (top row first) where the rows differ from the last frame's; all of it when
-// the size changed.
-Changed changedArea(const uint8_t* bits, int width, int height) {
+// The rectangle (top row first) where the rows differ from the last frame's, whose kept rows
+// then take the new bytes; all of it when the size changed. Where the game says which areas
+// may have changed, only those are compared.
+Changed changedArea(const uint8_t* bits, int width, int height, const FrameBitsChanges* changes) {
     const size_t stride = strideOf(width);
     if (width != drawing.width || height != drawing.height ||
         drawing.bits.size() != stride * static_cast<size_t>(height)) {
+        drawing.bits.assign(bits, bits + stride * static_cast<size_t>(height));
         return {0, 0, width, height};
     }
+    // The columns [left, right) to compare in each row of the block (bottom row first).
+    std::vector<int>& from = drawing.compareFrom;
+    std::vector<int>& to = drawing.compareTo;
+    from.assign(static_cast<size_t>(height), changes ? width : 0);
+    to.assign(static_cast<size_t>(height), changes ? 0 : width);
+    for (int i = 0; changes && i < changes->count; ++i) {
+        const FrameBitsChanges::Area& a = changes->areas[i];
+        const int left = std::clamp(a.left, 0, width);
+        const int right = std::clamp(a.right, 0, width);
+        for (int row = std::max(a.bottom, 0); row < std::min(a.top, height); ++row) {
+            from[static_cast<size_t>(row)] = std::min(from[static_cast<size_t>(row)], left);
+            to[static_cast<size_t>(row)] = std::max(to[static_cast<size_t>(row)], right);
+        }
+    }
     int top = height, bottom = 0, left = width, right = 0;
-    const size_t rowBytes = static_cast<size_t>(width) * 3;
-    for (int row = 0; row < height; ++row) {
-        const size_t offset = stride * static_cast<size_t>(height - 1 - row);
+    for (int blockRow = 0; blockRow < height; ++blockRow) {
+        const int first = from[static_cast<size_t>(blockRow)];
+        const int end = to[static_cast<size_t>(blockRow)];
+        if (first >= end) continue;
+        const size_t offset = stride * static_cast<size_t>(blockRow) + size_t{3} * first;
+        const size_t bytes = size_t{3} * static_cast<size_t>(end - first);
         const uint8_t* now = bits + offset;
-        const uint8_t* before = drawing.bits.data() + offset;
-        if (std::memcmp(now, before, rowBytes) == 0) continue;
-        size_t first = 0;
-        while (now[first] == before[first]) ++first;
-        size_t last = rowBytes - 1;
-        while (now[last] == before[last]) --last;
+        uint8_t* before = drawing.bits.data() + offset;
+        if (std::memcmp(now, before, bytes) == 0) continue;
+        size_t low = 0;
+        while (now[low] == before[low]) ++low;
+        size_t high = bytes - 1;
+        while (now[high] == before[high]) --high;
+        std::memcpy(before + low, now + low, high - low + 1);
+        const int row = height - 1 - blockRow;
         top = std::min(top, row);
-        bottom = row + 1;
-        left = std::min(left, static_cast<int>(first / 3));
-        right = std::max(right, static_cast<int>(last / 3) + 1);
+        bottom = std::max(bottom, row + 1);
+        left = std::min(left, first + static_cast<int>(low / 3));
+        right = std::max(right, first + static_cast<int>(high / 3) + 1);
     }
     if (bottom == 0) return {};
     return {left, top, right - left, bottom - top};
@@ -101,19 +125,16 @@ DeviceContext createMemoryContext(WindowHandle) {
 }
 
 BitmapHandle createFrameBitmap(DeviceContext, int width, int height, const uint8_t* bits,
-                               const FrameBitsChanges*) {
+                               const FrameBitsChanges* changes) {
     if (!bits || width <= 0 || height <= 0 || width > largestBitmapSide ||
         height > largestBitmapSide) {
         return nullptr;
     }
     int canvas = keyfall_bitmap_create(width, height);
     if (canvas == 0) return nullptr;
-    const Changed changed = changedArea(bits, width, height);
-    const size_t stride = strideOf(width);
+    const Changed changed = changedArea(bits, width, height, changes);
     drawing.rgba.resize(static_cast<size_t>(width) * static_cast<size_t>(height) * 4);
-    drawing.bits.resize(stride * static_cast<size_t>(height));
     convertRows(bits, width, height, changed, drawing.rgba.data());
-    std::memcpy(drawing.bits.data(), bits, drawing.bits.size());
     drawing.width = width;
     drawing.height = height;
     keyfall_bitmap_upload(canvas, drawing.rgba.data(), width, height, changed.x, changed.y,

@@ -60,6 +60,7 @@ async function playAndReload(browser, url, out, expected) {
   const messages = recordConsole(page);
   await page.setViewport({width: 720, height: 420, deviceScaleFactor: 1});
   await open(page, url);
+  await page.evaluate(() => { keyfallPage.stats.checking = true; });
 
   // The page as it loads.
   check(await page.title() === 'Keyfall', 'the page title is "Keyfall"');
@@ -208,6 +209,11 @@ async function playAndReload(browser, url, out, expected) {
   check(box.caption === expected.caption && box.text === expected.text,
         'the result box says exactly what keyfall-sim says for the same keys');
   check(await page.evaluate(() => keyfallPage.sound.source === null), 'the music stops at game over');
+  const drawn = await page.evaluate(() => ({checked: keyfallPage.stats.checked,
+                                            mismatches: keyfallPage.stats.mismatches}));
+  check(drawn.checked > 100 && drawn.mismatches.length === 0,
+        `each of the ${drawn.checked} frames shown so far is on the screen as it would be drawn ` +
+        `whole (first differences: ${JSON.stringify(drawn.mismatches)})`);
   await page.screenshot({path: path.join(out, 'result.png')});
   await page.keyboard.press('Enter');
   await waitFor(page, () => keyfallPage.boxes.count() === 0);

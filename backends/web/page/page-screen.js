@@ -97,6 +97,7 @@
       widths.clear();
       ++faces;
       bitmaps.lastUploaded = null;  // so that every text is drawn again in the face now in
+      bitmaps.uploadedBefore = null;
     },
     width: widthOf,
     // Kept until the frame is presented: a text drawn in the same place as in the last frame
@@ -114,12 +115,17 @@
 
   // Frame bitmaps are canvases; the game makes and deletes one at every paint, so deleted
   // ones are kept for the next. A canvas remembers the texts on it; the one that took the last
-  // upload holds the last frame's pixels, so the next frame sends only what differs.
+  // upload holds the last frame's pixels, so the next frame sends only what differs. The game
+  // keeps the last frame until the next is shown, so frames take turns between two canvases:
+  // the other one holds the frame before last, and gets what changed over two frames.
   const bitmaps = {
     live: new Map(),
     spare: [],
     next: 1,
+    uploads: 0,
     lastUploaded: null,  // the canvas that holds the game's last pixels
+    uploadedBefore: null,  // the one that holds the frame before, if no other took it since
+    lastChange: null,  // where the last frame's game pixels differ from the frame before
 
     create(width, height) {
       let found = this.spare.findIndex((b) => b.canvas.width === width &&
@@ -137,6 +143,8 @@
       }
       bitmap.texts = [];
       bitmap.changed = [];
+      bitmap.change = null;
+      bitmap.upload = 0;
       bitmap.pixels = null;
       const id = this.next++;
       this.live.set(id, bitmap);
@@ -150,11 +158,18 @@
       bitmap.height = height;
       // Another canvas, or one of another frame: all of it is the game's now.
       const whole = {x: 0, y: 0, width, height};
-      const partial = this.lastUploaded === bitmap.canvas;
-      bitmap.changed = partial ? (isEmpty(changed) ? [] : [changed]) : [whole];
-      if (!partial) bitmap.shown = [];
+      const last = this.lastUploaded === bitmap.canvas;
+      const beforeLast = !last && this.uploadedBefore === bitmap.canvas && this.lastChange;
+      const since = [changed, ...(beforeLast ? [this.lastChange] : [])];
+      bitmap.changed = last || beforeLast ? since.filter((r) => !isEmpty(r)) : [whole];
+      if (!last && !beforeLast) bitmap.shown = [];
       this.put(bitmap, bitmap.changed);
+      // What differs from the frame before: all of it when the canvas was drawn anew.
+      bitmap.change = last || beforeLast ? changed : whole;
+      bitmap.upload = ++this.uploads;
+      if (!last) this.uploadedBefore = this.lastUploaded;
       this.lastUploaded = bitmap.canvas;
+      this.lastChange = changed;
     },
     put(bitmap, rectangles) {
       if (rectangles.length === 0) return;
@@ -207,8 +222,9 @@
       this.live.delete(id);
       if (this.spare.length < 2) {
         this.spare.push(bitmap);
-      } else if (this.lastUploaded === bitmap.canvas) {
-        this.lastUploaded = null;
+      } else {
+        if (this.lastUploaded === bitmap.canvas) this.lastUploaded = null;
+        if (this.uploadedBefore === bitmap.canvas) this.uploadedBefore = null;
       }
     },
   };
@@ -216,21 +232,40 @@
 
   // --- The screen ----------------------------------------------------------------------------
 
+  // Where two frames' texts may differ: the boxes of those not the same at the same place in
+  // the drawing order (any pixel they cover may be drawn otherwise).
+  function textChanges(before, after) {
+    const boxes = [];
+    for (let i = 0; i < Math.max(before.length, after.length); ++i) {
+      if (before[i] && after[i] && sameText(before[i], after[i])) continue;
+      if (before[i]) boxes.push(boxOf(before[i]));
+      if (after[i]) boxes.push(boxOf(after[i]));
+    }
+    return boxes;
+  }
+
   // What the player sees: the last frame copied to the window, and its texts. Only what
-  // changed since the canvas was last copied goes over, unless the screen shows another.
+  // changed since the canvas was last copied goes over; from the other canvas, when the
+  // screen shows the frame just before, what changed between the two frames.
   const screen = {
     texts: [],
     showing: null,  // the canvas whose copy the screen shows
+    shownUpload: 0,  // and the upload that made that frame
 
     present(id, width, height) {
       const bitmap = bitmaps.live.get(id);
       if (!bitmap) return;
+      const whole = stats.checking && bitmap.pixels ? stats.drawnWhole(bitmap) : null;
       bitmaps.finish(bitmap);
       const w = Math.min(width, bitmap.canvas.width, frameWidth);
       const h = Math.min(height, bitmap.canvas.height, frameHeight);
       if (w <= 0 || h <= 0) return;
-      const rectangles = this.showing === bitmap.canvas ? bitmap.owed :
-        [{x: 0, y: 0, width: w, height: h}];
+      let rectangles = [{x: 0, y: 0, width: w, height: h}];
+      if (this.showing === bitmap.canvas) {
+        rectangles = bitmap.owed;
+      } else if (this.showing && bitmap.change && bitmap.upload === this.shownUpload + 1) {
+        rectangles = [bitmap.change, ...textChanges(this.texts, bitmap.texts)];
+      }
       for (const r of rectangles) {
         const c = clip(r, w, h);
         if (!isEmpty(c)) {
@@ -240,7 +275,9 @@
       }
       bitmap.owed = [];
       this.showing = bitmap.canvas;
+      this.shownUpload = bitmap.upload;
       this.texts = bitmap.texts;
+      if (whole) stats.compare(whole, w, h);
       if (stats.firstFrame === null) stats.firstFrame = performance.now();
     },
     fillWhite() {
@@ -251,13 +288,42 @@
   };
   page.screen = screen;
 
-  // How long the paints took (the newest thousand), for the bench.
+  // How long the paints took (the newest thousand), for the bench. With checking on (the
+  // page's tests), each new frame is also drawn whole on a canvas of its own, and the screen
+  // must then hold the same pixels as that one: what is left out of a frame changed nothing.
   const stats = {
     firstFrame: null,  // ms from the navigation to the first frame on the screen
     paints: [],
+    checking: false,
+    checked: 0,
+    mismatches: [],  // the first few frames whose screen differed, and where
     paintTook(ms) {
       this.paints.push(ms);
       if (this.paints.length > 1000) this.paints.splice(0, this.paints.length - 1000);
+    },
+    drawnWhole(bitmap) {
+      const canvas = document.createElement('canvas');
+      canvas.width = bitmap.width;
+      canvas.height = bitmap.height;
+      const context = canvas.getContext('2d');
+      const rgba = bitmap.pixels();
+      context.putImageData(new ImageData(new Uint8ClampedArray(rgba), bitmap.width,
+                                         bitmap.height), 0, 0);
+      for (const t of bitmap.texts) paintText(context, t);
+      return context;
+    },
+    compare(whole, width, height) {
+      const want = whole.getImageData(0, 0, width, height).data;
+      const got = screenContext.getImageData(0, 0, width, height).data;
+      this.checked++;
+      for (let i = 0; i < want.length; ++i) {
+        if (want[i] === got[i]) continue;
+        const pixel = i >> 2;
+        if (this.mismatches.length < 5) {
+          this.mismatches.push({frame: this.checked, x: pixel % width, y: Math.floor(pixel / width)});
+        }
+        return;
+      }
     },
   };
   page.stats = stats;
