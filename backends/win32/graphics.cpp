@@ -25,6 +25,9 @@ namespace {
 
 struct Painting {
     PAINTSTRUCT paint = {};
+    // The paint under way is the game's own at a key, and nothing else wanted any part of the
+    // window: the window shows the last frame, so only what the new one changes is copied.
+    bool onlyChanges = false;
     // The bitmap a new memory context holds; selecting a null bitmap puts it back, so that
     // the frame bitmap can be deleted.
     HGDIOBJ initialBitmap = nullptr;
@@ -33,12 +36,40 @@ struct Painting {
     HDC memoryDC = nullptr;
 };
 
-// A frame bitmap and what is known of it: which frame its pixels are, and the rows (from the
-// top) its texts were drawn on.
+// A text as drawn on a frame: two equal ones leave the same pixels over the same bits.
+struct TextMark {
+    std::wstring text;
+    int x = 0;
+    int y = 0;
+    int fontHeight = 0;
+    int charSet = 0;
+    std::wstring face;
+    COLORREF colour = 0;
+    int backgroundMode = 0;
+    COLORREF background = 0;
+    RECT box = {};  // what it may have touched, from the top, a little more for the smoothing
+
+    bool operator==(const TextMark& other) const {
+        return text == other.text && x == other.x && y == other.y &&
+               fontHeight == other.fontHeight && charSet == other.charSet && face == other.face &&
+               colour == other.colour && backgroundMode == other.backgroundMode &&
+               (backgroundMode == TRANSPARENT || background == other.background);
+    }
+};
+
+// A frame bitmap and what is known of it: which frame its pixels are, and its texts.
 struct FrameRecord {
     uint64_t frame = 0;
-    std::vector<std::pair<int, int>> textRows;
+    std::vector<TextMark> texts;
 };
+
+// What the window shows where nothing has asked for a paint: a frame, and its texts.
+struct Shown {
+    uint64_t frame = 0;  // 0: not known
+    std::vector<TextMark> texts;
+};
+
+Shown shown;
 
 // Bitmaps of deleted frames, kept for the next frames of their size: the game makes and
 // deletes one at every paint, and making one allocates and clears 800 KB each time. A kept
@@ -100,6 +131,7 @@ void fillWindowWhite(WindowHandle window) {
     const int scale = frameScale();
     PatBlt(dc, 0, 0, frameWidth * scale, frameHeight * scale, WHITENESS);
     ReleaseDC(hwnd, dc);
+    shown = Shown{};
 }
 
 DeviceContext beginPaint(WindowHandle window) {
@@ -158,7 +190,8 @@ HBITMAP reuseKeptFrame(HDC dc, const BITMAPINFO& info, const uint8_t* bits, uint
                 mark(changes.areas[i].bottom, changes.areas[i].top);
             }
         }
-        for (const auto& [top, bottom] : record.textRows) mark(height - bottom, height - top);
+        for (const TextMark& text : record.texts)
+            mark(height - text.box.bottom, height - text.box.top);
         for (int row = 0; row < height;) {
             if (!rows[static_cast<size_t>(row)]) {
                 ++row;
@@ -256,10 +289,64 @@ bool frameBitmapStillFits(WindowHandle, BitmapHandle bitmap) {
     return info.bmWidth == frameWidth * frameScale();
 }
 
+void paintWindowNow(WindowHandle window) {
+    HWND hwnd = nativeWindow(window);
+    painting.onlyChanges = !GetUpdateRect(hwnd, nullptr, FALSE);
+    InvalidateRect(hwnd, nullptr, FALSE);
+    // WM_PAINT is sent now, not when the queue is empty.
+    UpdateWindow(hwnd);
+    painting.onlyChanges = false;
+}
+
+namespace {
+
+// Where frame differs from the one just before it (from the top): the areas its bits may have
+// changed in, and the boxes of the texts not the same at the same place in the drawing order.
+// False when that is not known.
+bool changedSinceShown(const FrameRecord& frame, int height, std::vector<RECT>& areas) {
+    if (shown.frame == 0 || frame.frame != shown.frame + 1 || !frames.known[0]) return false;
+    const FrameBitsChanges& changes = frames.changes[0];
+    for (int i = 0; i < changes.count; ++i) {
+        const FrameBitsChanges::Area& a = changes.areas[i];
+        areas.push_back(RECT{a.left, height - a.top, a.right, height - a.bottom});
+    }
+    const size_t count = std::max(shown.texts.size(), frame.texts.size());
+    for (size_t i = 0; i < count; ++i) {
+        const TextMark* before = i < shown.texts.size() ? &shown.texts[i] : nullptr;
+        const TextMark* after = i < frame.texts.size() ? &frame.texts[i] : nullptr;
+        if (before && after && *before == *after) continue;
+        if (before) areas.push_back(before->box);
+        if (after) areas.push_back(after->box);
+    }
+    return true;
+}
+
+}  // namespace
+
 void copyFrameToWindow(DeviceContext paintDC, DeviceContext memoryDC, int width, int height) {
     const int scale = frameScale();
-    BitBlt(nativeDC(paintDC), 0, 0, width * scale, height * scale, nativeDC(memoryDC), 0, 0,
-           SRCCOPY);
+    HDC memory = nativeDC(memoryDC);
+    auto live = frames.live.find(static_cast<HBITMAP>(GetCurrentObject(memory, OBJ_BITMAP)));
+    const FrameRecord* frame = live != frames.live.end() ? &live->second : nullptr;
+    std::vector<RECT> areas;
+    if (painting.onlyChanges && scale == 1 && frame &&
+        (frame->frame == shown.frame || changedSinceShown(*frame, frameHeight, areas))) {
+        // Under Wine every pixel copied goes to the X server: a key changes a few rows.
+        for (const RECT& area : areas) {
+            const LONG left = std::max(area.left, LONG{0});
+            const LONG top = std::max(area.top, LONG{0});
+            const LONG right = std::min(area.right, LONG{width});
+            const LONG bottom = std::min(area.bottom, LONG{height});
+            if (left < right && top < bottom) {
+                BitBlt(nativeDC(paintDC), left, top, right - left, bottom - top, memory, left, top,
+                       SRCCOPY);
+            }
+        }
+    } else {
+        BitBlt(nativeDC(paintDC), 0, 0, width * scale, height * scale, memory, 0, 0, SRCCOPY);
+    }
+    shown.frame = frame && width == frameWidth && height == frameHeight ? frame->frame : 0;
+    shown.texts = frame ? frame->texts : std::vector<TextMark>{};
 }
 
 // --- Text ----------------------------------------------------------------------------------
@@ -325,6 +412,20 @@ void drawText(DeviceContext memoryDC, int x, int y, const char* text) {
     SIZE size = {};
     if (live != frames.live.end() &&
         GetTextExtentPoint32W(dc, wide.c_str(), static_cast<int>(wide.size()), &size)) {
-        live->second.textRows.emplace_back(y - 2, y + static_cast<int>(size.cy) + 2);
+        TextMark mark;
+        mark.x = x;
+        mark.y = y;
+        if (const NativeFont* font = painting.selectedFont) {
+            mark.fontHeight = font->height;
+            mark.charSet = font->charSet;
+            mark.face = font->face;
+        }
+        mark.colour = GetTextColor(dc);
+        mark.backgroundMode = GetBkMode(dc);
+        mark.background = GetBkColor(dc);
+        mark.box = RECT{x - 2, y - 2, x + static_cast<LONG>(size.cx) + 2,
+                        y + static_cast<LONG>(size.cy) + 2};
+        mark.text = std::move(wide);
+        live->second.texts.push_back(std::move(mark));
     }
 }

@@ -99,15 +99,6 @@ void destroyWindow(WindowHandle window) {
 
 void postQuitMessage(int exitCode) { PostQuitMessage(exitCode); }
 
-// --- Painting ------------------------------------------------------------------------------
-
-void paintWindowNow(WindowHandle window) {
-    HWND hwnd = nativeWindow(window);
-    InvalidateRect(hwnd, nullptr, FALSE);
-    // WM_PAINT is sent now, not when the queue is empty.
-    UpdateWindow(hwnd);
-}
-
 // --- Timers --------------------------------------------------------------------------------
 
 void setTimer(WindowHandle window, unsigned id, unsigned periodMs) {

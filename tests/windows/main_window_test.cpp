@@ -8,6 +8,8 @@
 #include <cstdlib>
 #include <cstring>
 #include <memory>
+#include <string>
+#include <vector>
 
 #include "app/entry.h"
 #include "backends/win32/dpi.h"
@@ -38,11 +40,32 @@ SIZE outerSize(HWND window) {
     return SIZE{rect.right - rect.left, rect.bottom - rect.top};
 }
 
+// A plain grey 24-bit picture of the frame's size, as the file of a background.
+std::string greyPicture() {
+    const DWORD stride = (frameWidth * 3 + 3) & ~3u;
+    BITMAPFILEHEADER file = {};
+    BITMAPINFOHEADER info = {};
+    file.bfType = 0x4D42;  // "BM"
+    file.bfOffBits = sizeof file + sizeof info;
+    file.bfSize = file.bfOffBits + stride * frameHeight;
+    info.biSize = sizeof info;
+    info.biWidth = frameWidth;
+    info.biHeight = frameHeight;
+    info.biPlanes = 1;
+    info.biBitCount = 24;
+    std::string bytes(reinterpret_cast<const char*>(&file), sizeof file);
+    bytes.append(reinterpret_cast<const char*>(&info), sizeof info);
+    bytes.append(stride * frameHeight, '\x80');
+    return bytes;
+}
+
 class MainWindowTest : public ::testing::Test {
 protected:
     void SetUp() override {
-        // An empty data folder: no pictures, no words; the window is made all the same.
+        // A data folder with only a background, on which the game's texts show; no words. The
+        // window is made all the same.
         scratch = std::make_unique<ScratchFolder>("window");
+        scratch->write("Date/Image/MainBack.bmp", greyPicture());
         game = GameState{};
         HINSTANCE instance = GetModuleHandleW(nullptr);
         startUp(portableInstance(instance));
@@ -68,6 +91,31 @@ protected:
         PostMessageW(window, WM_KEYUP, virtualKey,
                      1 | static_cast<LPARAM>(scanCode) << 16 | LPARAM{3} << 30);
         pumpMessages();
+    }
+
+    // The client area's pixels as 32-bit rows, read back from the window.
+    std::vector<uint32_t> windowPixels() {
+        const SIZE size = clientSize(window);
+        BITMAPINFO info = {};
+        info.bmiHeader.biSize = sizeof info.bmiHeader;
+        info.bmiHeader.biWidth = size.cx;
+        info.bmiHeader.biHeight = -size.cy;
+        info.bmiHeader.biPlanes = 1;
+        info.bmiHeader.biBitCount = 32;
+        void* bits = nullptr;
+        HDC windowDC = GetDC(window);
+        HBITMAP copy = CreateDIBSection(windowDC, &info, DIB_RGB_COLORS, &bits, nullptr, 0);
+        HDC copyDC = CreateCompatibleDC(windowDC);
+        HGDIOBJ previous = SelectObject(copyDC, copy);
+        BitBlt(copyDC, 0, 0, size.cx, size.cy, windowDC, 0, 0, SRCCOPY);
+        GdiFlush();
+        const auto* first = static_cast<const uint32_t*>(bits);
+        std::vector<uint32_t> pixels(first, first + size.cx * size.cy);
+        SelectObject(copyDC, previous);
+        DeleteDC(copyDC);
+        DeleteObject(copy);
+        ReleaseDC(window, windowDC);
+        return pixels;
     }
 
     std::unique_ptr<ScratchFolder> scratch;
@@ -97,6 +145,25 @@ TEST_F(MainWindowTest, HasNoInputContextAndTypedLettersReachTheGame) {
     for (UINT key : {'N', 'E', 'K'}) pressKey(key);
     EXPECT_EQ(game.cursor, 3);
     EXPECT_STREQ(game.typedText, "nek");
+}
+
+// A key paints at once and copies only what it changed; the window then shows what a paint of
+// all of it shows.
+TEST_F(MainWindowTest, KeyPaintsShowWhatAWholePaintShows) {
+    game.playing = 1;
+    std::strcpy(game.romajiText, "neko");
+    game.romajiLength = 4;
+    InvalidateRect(window, nullptr, FALSE);
+    UpdateWindow(window);
+    for (UINT key : {'N', 'E', 'K'}) {
+        const std::vector<uint32_t> before = windowPixels();
+        pressKey(key);
+        const std::vector<uint32_t> atKey = windowPixels();
+        EXPECT_NE(atKey, before) << "key " << static_cast<char>(key) << " showed nothing";
+        InvalidateRect(window, nullptr, FALSE);
+        UpdateWindow(window);
+        EXPECT_EQ(atKey, windowPixels()) << "after key " << static_cast<char>(key);
+    }
 }
 
 TEST_F(MainWindowTest, SizeFollowsTheDpi) {
