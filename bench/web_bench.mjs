@@ -4,7 +4,10 @@
 // - the share of a core that all of Chromium's processes use (from /proc), in play typing
 //   5 keys a second, in play not typing, and idle after a game, 3 runs each; the median game-
 //   screen paint; beside them the native paint of the Release build when build-bench has been
-//   built (`make bench`).
+//   built (`make bench`);
+// - the browser's own floor for that work: a bare page that plays a looping sound, ticks a
+//   timer every 100 ms, changes its canvas as often as the game's frames changed while it was
+//   not typed at, and draws each key it is sent the same way, so that what the game adds shows.
 //
 // node bench/web_bench.mjs [--site build-web] [--chromium chromium] [--native build-bench]
 //                          [--seconds 10] [--runs 3]
@@ -60,17 +63,19 @@ async function cpuShare(browser, during) {
 }
 
 // The next letter of the romaji, as the screen shows the word and what has been typed.
-async function typeForMs(page, ms, keysPerSecond) {
+function nextLetter() {
+  // The romaji and the typed text are the frame's lower-case texts, in that order.
+  const texts = keyfallPage.screen.texts.filter((t) => /^[a-z]+$/.test(t.text));
+  const romaji = texts[0] ? texts[0].text : '';
+  const typed = texts[1] ? texts[1].text : '';
+  return romaji.startsWith(typed) ? romaji[typed.length] || 'a' : romaji[0] || 'a';
+}
+
+async function typeForMs(page, ms, keysPerSecond, letterOf = nextLetter) {
   const end = Date.now() + ms;
   let next = Date.now();
   while (Date.now() < end) {
-    const letter = await page.evaluate(() => {
-      // The romaji and the typed text are the frame's lower-case texts, in that order.
-      const texts = keyfallPage.screen.texts.filter((t) => /^[a-z]+$/.test(t.text));
-      const romaji = texts[0] ? texts[0].text : '';
-      const typed = texts[1] ? texts[1].text : '';
-      return romaji.startsWith(typed) ? romaji[typed.length] || 'a' : romaji[0] || 'a';
-    });
+    const letter = await page.evaluate(letterOf);
     await page.keyboard.press(/[a-z]/.test(letter) ? `Key${letter.toUpperCase()}` : 'KeyA');
     next += 1000 / keysPerSecond;
     await sleep(Math.max(0, next - Date.now()));
@@ -114,7 +119,9 @@ async function cpuRun() {
     await page.evaluate(() => { keyfallPage.stats.paints.length = 0; });
     const typing = await cpuShare(browser, () => typeForMs(page, seconds * 1000, 5));
     const paints = await page.evaluate(() => keyfallPage.stats.paints.slice());
+    await page.evaluate(() => { keyfallPage.stats.paints.length = 0; });
     const still = await cpuShare(browser, () => sleep(seconds * 1000));
+    const stillFrames = await page.evaluate(() => keyfallPage.stats.paints.length) / seconds;
     // The gauge runs out about 120 s after the game began.
     await waitFor(page, () => keyfallPage.boxes.count() > 0, undefined,
                   Math.max(10000, 135000 - (Date.now() - gameStart)));
@@ -122,10 +129,59 @@ async function cpuRun() {
     await waitFor(page, () => keyfallPage.boxes.count() === 0);
     await sleep(1000);
     const idle = await cpuShare(browser, () => sleep(seconds * 1000));
-    return {typing, still, idle, paint: median(paints)};
+    return {typing, still, idle, paint: median(paints), stillFrames};
   } finally {
     await close();
     server.close();
+  }
+}
+
+const floorPage = `<!doctype html><body style="margin:0;padding:24px;background:#d8d8d8">
+<canvas id="c" width="640" height="320" style="display:block;image-rendering:pixelated"></canvas>
+<script>
+const context = document.getElementById('c').getContext('2d');
+let ticks = 0;
+let keys = 0;
+window.begin = (framesPerSecond) => {
+  setInterval(() => {
+    // The gauge: a column a frame, as often as the game's frames came.
+    if (Math.floor(++ticks * framesPerSecond / 10) === Math.floor((ticks - 1) * framesPerSecond / 10)) return;
+    requestAnimationFrame(() => context.fillRect(20 + ticks % 600, 300, 1, 10));
+  }, 100);
+};
+document.addEventListener('keydown', (event) => {
+  event.preventDefault();
+  if (!window.sound) {
+    const audio = new AudioContext({latencyHint: 1});
+    const buffer = audio.createBuffer(2, audio.sampleRate * 4, audio.sampleRate);
+    for (let i = 0; i < buffer.length; ++i) buffer.getChannelData(0)[i] = Math.sin(i / 20) / 50;
+    window.sound = audio.createBufferSource();
+    sound.buffer = buffer;
+    sound.loop = true;
+    sound.connect(audio.destination);
+    sound.start();
+  }
+  context.clearRect(200, 196, 240, 44);
+  context.font = '30px monospace';
+  context.fillText('neko'.slice(0, ++keys % 5), 290, 230);
+});
+</script>`;
+
+// The same keys, frames, ticks and sound on the bare page: the browser's own share.
+async function floorRun(framesPerSecond) {
+  const {browser, close} = await launch(args.chromium);
+  try {
+    const page = await browser.newPage();
+    await page.setViewport({width: 720, height: 420});
+    await page.setContent(floorPage);
+    await page.keyboard.press('KeyA');  // the sound starts from a key, as the game's does
+    await page.evaluate((rate) => window.begin(rate), framesPerSecond);
+    await sleep(1000);
+    const typing = await cpuShare(browser, () => typeForMs(page, seconds * 1000, 5, () => 'a'));
+    const still = await cpuShare(browser, () => sleep(seconds * 1000));
+    return {typing, still};
+  } finally {
+    await close();
   }
 }
 
@@ -143,6 +199,9 @@ const visits = [];
 for (let i = 0; i < runs; ++i) visits.push(await firstVisit());
 const cpu = [];
 for (let i = 0; i < runs; ++i) cpu.push(await cpuRun());
+const framesPerSecond = median(cpu.map((r) => r.stillFrames));
+const floors = [];
+for (let i = 0; i < runs; ++i) floors.push(await floorRun(framesPerSecond));
 
 const percent = (value) => `${value.toFixed(2)} %`;
 const verdict = (value, goal) => (value <= goal ? 'ok' : 'OVER');
@@ -162,6 +221,11 @@ for (const [label, key] of rows) {
   const values = cpu.map((run) => run[key]);
   console.log(`    ${label.padEnd(26)} ${values.map(percent).join('  ')}   ` +
               `(goal <= ${goals[key]} %) ${verdict(Math.max(...values), goals[key])}`);
+}
+console.log(`  the browser's floor: a bare page with the same sound, keys, 100 ms ticks and ` +
+            `${framesPerSecond.toFixed(1)} frames/s when not typed at:`);
+for (const [label, key] of rows.slice(0, 2)) {
+  console.log(`    ${label.padEnd(26)} ${floors.map((run) => percent(run[key])).join('  ')}`);
 }
 console.log(`  game-screen paint, median: ${median(cpu.map((r) => r.paint)).toFixed(2)} ms`);
 const wasm = fs.statSync(path.join(args.site, 'backends', 'web', 'keyfall.wasm')).size;
