@@ -126,12 +126,18 @@ DeviceContext createMemoryContext(WindowHandle) {
 
 BitmapHandle createFrameBitmap(DeviceContext, int width, int height, const uint8_t* bits,
                                const FrameBitsChanges* changes) {
+    // The game's changes count from the bits of the call before, kept or not: one whose bits
+    // are not kept makes the next frame's all new.
     if (!bits || width <= 0 || height <= 0 || width > largestBitmapSide ||
         height > largestBitmapSide) {
+        drawing.width = 0;
         return nullptr;
     }
     int canvas = keyfall_bitmap_create(width, height);
-    if (canvas == 0) return nullptr;
+    if (canvas == 0) {
+        drawing.width = 0;
+        return nullptr;
+    }
     const Changed changed = changedArea(bits, width, height, changes);
     drawing.rgba.resize(static_cast<size_t>(width) * static_cast<size_t>(height) * 4);
     convertRows(bits, width, height, changed, drawing.rgba.data());
