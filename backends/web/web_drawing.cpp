@@ -21,8 +21,8 @@ struct Drawing {
     // so that the next frame sends only what changed.
     std::vector<uint8_t> rgba;
     std::vector<uint8_t> bits;
-    std::vector<int>
-        compareFrom;  // scratch of changedArea, kept so that its storage serves every frame
+    // Scratch of changedArea, kept so that its storage serves every frame.
+    std::vector<int> compareFrom;
     std::vector<int> compareTo;
     int width = 0;
     int height = 0;
