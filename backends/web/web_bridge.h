@@ -77,6 +77,8 @@ void keyfall_text_draw(int bitmap, int fontHeight, uint32_t colour, int opaque, 
 void keyfall_present(int bitmap, int width, int height);
 // How long one paint took, for the page's paint statistics.
 void keyfall_paint_took(double ms);
+// A timer ticked so late that it dropped ticks: its period and how far its ticks moved on.
+void keyfall_timer_slipped(unsigned periodMs, double ms);
 
 // --- Sound ---------------------------------------------------------------------------------
 

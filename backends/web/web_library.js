@@ -86,6 +86,7 @@ mergeInto(LibraryManager.library, {
     keyfallPage.screen.present(bitmap, width, height);
   },
   keyfall_paint_took: function(ms) { keyfallPage.stats.paintTook(ms); },
+  keyfall_timer_slipped: function(period, ms) { keyfallPage.stats.timerSlipped(period, ms); },
 
   keyfall_sound_play__deps: ['$FS'],
   keyfall_sound_play: function(path) {

@@ -116,8 +116,12 @@ void deliverTimers() {
     while (!backend.quitPosted && dueTimer(now, id)) {
         Timer& timer = backend.timers[id];
         const double period = timer.period;
+        const double was = timer.due;
         timer.due += period;
-        if (timer.due <= now) timer.due = now + period;
+        if (timer.due <= now) {
+            timer.due = now + period;
+            keyfall_timer_slipped(timer.period, now - was);
+        }
         dispatch(msgTimer, id, 0);
     }
 }

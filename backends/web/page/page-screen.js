@@ -288,15 +288,23 @@
   };
   page.screen = screen;
 
-  // How long the paints took (the newest thousand), for the bench. With checking on (the
-  // page's tests), each new frame is also drawn whole on a canvas of its own, and the screen
-  // must then hold the same pixels as that one: what is left out of a frame changed nothing.
+  // How long the paints took (the newest thousand), for the bench, and how far timers slipped
+  // (below). With checking on (the page's tests), each new frame is also drawn whole on a
+  // canvas of its own, and the screen must then hold the same pixels as that one: what is
+  // left out of a frame changed nothing.
   const stats = {
     firstFrame: null,  // ms from the navigation to the first frame on the screen
     paints: [],
     checking: false,
     checked: 0,
     mismatches: [],  // the first few frames whose screen differed, and where
+    // Per timer period, the ms its ticks moved on when the browser woke the game over a
+    // period late (ticks dropped, as WM_TIMER drops them): how much longer than its ticks
+    // a game lasted on the clock.
+    slipped: {},
+    timerSlipped(period, ms) {
+      this.slipped[period] = (this.slipped[period] || 0) + ms;
+    },
     paintTook(ms) {
       this.paints.push(ms);
       if (this.paints.length > 1000) this.paints.splice(0, this.paints.length - 1000);
