@@ -385,8 +385,11 @@ DeviceContext createMemoryContext(WindowHandle) {
 
 BitmapHandle createFrameBitmap(DeviceContext paintDC, int width, int height, const uint8_t* bits,
                                const FrameBitsChanges* changes) {
+    // The game's changes count from the bits of the call before, kept or not: a call that
+    // keeps none makes the next frame's bits all new.
     if (!bits || width <= 0 || height <= 0 || width > largestBitmapSide ||
         height > largestBitmapSide) {
+        ++drawing.frames;
         return nullptr;
     }
     // Its texts are drawn from the back buffer kept for it, which this one replaces.
@@ -402,6 +405,7 @@ BitmapHandle createFrameBitmap(DeviceContext paintDC, int width, int height, con
     }
     if (cairo_surface_status(surface) != CAIRO_STATUS_SUCCESS) {
         cairo_surface_destroy(surface);
+        ++drawing.frames;
         return nullptr;
     }
     const uint64_t frame = ++drawing.frames;

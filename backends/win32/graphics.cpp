@@ -211,6 +211,14 @@ HBITMAP reuseKeptFrame(HDC dc, const BITMAPINFO& info, const uint8_t* bits, uint
 
 BitmapHandle createFrameBitmap(DeviceContext paintDC, int width, int height, const uint8_t* bits,
                                const FrameBitsChanges* changes) {
+    // Every call counts, whatever comes of it: the game's changes count from the bits of the
+    // call before, so a frame kept from before a call that made none, or one at another
+    // scale, is not the frame before last.
+    const uint64_t frame = ++frames.count;
+    frames.changes[1] = frames.changes[0];
+    frames.known[1] = frames.known[0];
+    frames.known[0] = changes != nullptr;
+    frames.changes[0] = changes ? *changes : FrameBitsChanges{};
     if (!bits || width <= 0 || height <= 0 || width > largestFrameSide ||
         height > largestFrameSide) {
         return nullptr;
@@ -225,11 +233,6 @@ BitmapHandle createFrameBitmap(DeviceContext paintDC, int width, int height, con
     HDC dc = nativeDC(paintDC);
     const int scale = frameScale();
     if (scale == 1) {
-        const uint64_t frame = ++frames.count;
-        frames.changes[1] = frames.changes[0];
-        frames.known[1] = frames.known[0];
-        frames.known[0] = changes != nullptr;
-        frames.changes[0] = changes ? *changes : FrameBitsChanges{};
         HBITMAP bitmap = reuseKeptFrame(dc, info, bits, frame);
         if (!bitmap)
             bitmap = CreateDIBitmap(dc, &info.bmiHeader, CBM_INIT, bits, &info, DIB_RGB_COLORS);
