@@ -99,7 +99,9 @@ def run(keyfall, work, source_date, scale):
             play.check(block_mismatches(idle, main_back) == 0,
                        "every background pixel is an exact 2 x 2 block of MainBack.bmp's")
         x.keys("alt+g", "s")
-        time.sleep(3.8)
+        play.check(play.wait_for_play(work, window, main_back, time.monotonic() + 20, scale),
+                   f"the game began at scale {scale}")
+        time.sleep(0.8)
         x.focus(window)
         first = Frame(work, window, "2-first-word", scale)
         if scale == 1:

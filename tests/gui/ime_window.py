@@ -95,6 +95,7 @@ def entry_text(work, env):
 def judge_in_keyfall(args, work, env):
     date = play.make_data_folder(work, args.source_date)
     frame = x.Bitmap(os.path.join(date, "Image", "Frame.bmp"))
+    main_back = x.Bitmap(os.path.join(date, "Image", "MainBack.bmp"))
     game = subprocess.Popen([args.keyfall], cwd=work, env=env, stdout=subprocess.DEVNULL,
                             stderr=subprocess.DEVNULL)
     try:
@@ -103,7 +104,8 @@ def judge_in_keyfall(args, work, env):
         time.sleep(1.0)
         x.focus(window)
         x.keys("alt+g", "s")
-        time.sleep(3.8)
+        play.check(play.wait_for_play(work, window, main_back, time.monotonic() + 20),
+                   "the game began")
         x.focus(window)
         x.type_text("ne", 150)
         time.sleep(0.5)

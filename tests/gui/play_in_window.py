@@ -149,12 +149,15 @@ def balloon_text_pixels(screen, frame, balloon):
     return (left, right), letters
 
 
-def wait_for_play(work, window, main_back, deadline):
+def wait_for_play(work, window, main_back, deadline, scale=1):
     """Until the line of score, time and combo is drawn at the bottom, below any menu: the
-    countdown is over. On a busy machine it ends later than its three seconds."""
+    countdown is over. On a busy machine it ends later than its three seconds. At a scale,
+    the top left device pixel of each block is the frame's."""
     while time.monotonic() < deadline:
-        screen = Screen(work, window, "3-begun")
-        drawn = sum(screen.pixel(c, l) != main_back.pixel(c, 319 - l)
+        left, top, width, height = x.geometry(window)
+        picture = x.screenshot(os.path.join(work, "begun.png"))
+        screen = picture.crop(left, top + height - 320 * scale, 640 * scale, 320 * scale)
+        drawn = sum(screen.pixel(c * scale, l * scale) != main_back.pixel(c, 319 - l)
                     for c in range(200, 440, 2) for l in range(285, 312, 2))
         if drawn > 20:
             return True

@@ -20,7 +20,7 @@ import time
 
 sys.path.insert(0, os.path.join(os.path.dirname(os.path.abspath(__file__)), "..", "gui"))
 import window_driver as x  # noqa: E402
-from play_in_window import GAUGE_SECONDS, ranking_entries  # noqa: E402
+from play_in_window import GAUGE_SECONDS, ranking_entries, wait_for_play  # noqa: E402
 
 SKIP = 77
 # Held from install to purge: two builds' tests on one machine would remove each other's.
@@ -132,7 +132,9 @@ class Player:
 def play_one_game(player):
     x.keys("alt+g", "s")  # ゲーム(G), スタート(S)
     started = time.monotonic()
-    time.sleep(3.8)
+    main_back = x.Bitmap(os.path.join(player.date, "Image", "MainBack.bmp"))
+    check(wait_for_play(player.work, player.window, main_back, started + 20),
+          "the game began after its countdown")
     x.focus(player.window)
     x.type_text("neko" * 3)
     x.screenshot(os.path.join(player.work, "game.png"))  # for a person to look at
