@@ -195,6 +195,7 @@ struct FrameStep {
     int bandRows;
     uint8_t bandShade;
     std::vector<std::pair<int, const char*>> texts;  // x at row 200, and the text; "!" opaque
+    bool refused = false;  // asked for at a size no frame has: no bitmap comes of it
 };
 
 // Frames made one after another on kept surfaces, as the paints of a game make them, give the
@@ -213,13 +214,16 @@ TEST(FrameBitmap, EachFrameOnAKeptSurfaceEqualsTheFrameMadeWhole) {
         {0, 0, 0, {{10, "neko"}, {40, "!\x82\xCB"}}},         // an opaque one over it
         {100, 5, 0x90, {{12, "neko"}, {300, "7"}}},           // one moves, elsewhere a band
         {100, 5, 0x90, {{12, "neko"}, {300, "7"}}},
+        {0, 0, 0, {{12, "neko"}}},
+        {40, 5, 0x20, {{12, "neko"}}, true},  // the next call's changes count from these bits
+        {40, 5, 0x20, {{12, "neko"}}},
     };
     std::mt19937 random(3);
     const std::vector<uint8_t> picture = randomBlock(640, 320, random);
     FontHandle font = createFont(30, 128, textFontFace);
     NativeDC memoryDC;
     selectFont(&memoryDC, font);
-    auto makeFrame = [&](const FrameStep& step, bool whole) {
+    auto makeFrame = [&](const FrameStep& step, bool whole, const FrameStep* last) {
         std::vector<uint8_t> bits = picture;
         for (int y = step.bandTop; y < step.bandTop + step.bandRows; ++y) {
             std::memset(&bits[blockStride(640) * static_cast<size_t>(319 - y)], step.bandShade,
@@ -230,7 +234,19 @@ TEST(FrameBitmap, EachFrameOnAKeptSurfaceEqualsTheFrameMadeWhole) {
             std::vector<uint8_t> other(blockStride(8) * 8, 0);
             deleteBitmap(createFrameBitmap(nullptr, 8, 8, other.data()));
         }
-        BitmapHandle bitmap = createFrameBitmap(nullptr, 640, 320, bits.data());
+        // What changed since the last call: its band and this one's, unless they are the same.
+        FrameBitsChanges changes;
+        const bool same = last && last->bandTop == step.bandTop &&
+                          last->bandRows == step.bandRows && last->bandShade == step.bandShade;
+        for (const FrameStep* s : {last, &step}) {
+            if (s && s->bandRows > 0 && !same) {
+                changes.areas[changes.count++] = {0, 320 - s->bandTop - s->bandRows, 640,
+                                                  320 - s->bandTop};
+            }
+        }
+        BitmapHandle bitmap = createFrameBitmap(nullptr, step.refused ? 5000 : 640, 320,
+                                                bits.data(), whole ? nullptr : &changes);
+        if (!bitmap) return bitmap;
         selectBitmap(&memoryDC, bitmap);
         for (const auto& [x, text] : step.texts) {
             const bool opaque = text[0] == '!';
@@ -247,29 +263,37 @@ TEST(FrameBitmap, EachFrameOnAKeptSurfaceEqualsTheFrameMadeWhole) {
     };
     std::vector<std::vector<uint32_t>> expected;
     for (const FrameStep& step : steps) {
-        BitmapHandle bitmap = makeFrame(step, true);
+        BitmapHandle bitmap = makeFrame(step, true, nullptr);
         finishFrameBitmap(bitmap);
-        expected.push_back(surfacePixels(bitmap->surface));
+        expected.push_back(bitmap ? surfacePixels(bitmap->surface) : std::vector<uint32_t>{});
         deleteBitmap(bitmap);
     }
     createWindowPicture();
     findWindowPictureChanges(true);
     BitmapHandle shown = nullptr;
+    const FrameStep* last = nullptr;
+    const std::vector<uint32_t>* before = nullptr;  // what the window showed
     for (size_t i = 0; i < steps.size(); ++i) {
-        BitmapHandle bitmap = makeFrame(steps[i], false);
+        BitmapHandle bitmap = makeFrame(steps[i], false, last);
+        last = &steps[i];
+        if (steps[i].refused) {
+            EXPECT_EQ(bitmap, nullptr);
+            continue;
+        }
         presentFrameBitmap(bitmap, 640, 320);
         if (shown) deleteBitmap(shown);
         shown = bitmap;
         EXPECT_EQ(surfacePixels(bitmap->surface), expected[i]) << "frame " << i;
         cairo_region_t* told = takeWindowPictureChanges();
         int untold = 0;
-        for (int y = 0; i > 0 && y < 320; ++y) {
+        for (int y = 0; before && y < 320; ++y) {
             for (int x = 0; x < 640; ++x) {
                 const size_t at = static_cast<size_t>(y) * 640 + x;
-                untold += expected[i][at] != expected[i - 1][at] &&
-                          !cairo_region_contains_point(told, x, y);
+                untold +=
+                    expected[i][at] != (*before)[at] && !cairo_region_contains_point(told, x, y);
             }
         }
+        before = &expected[i];
         EXPECT_EQ(untold, 0) << "frame " << i;
         cairo_region_destroy(told);
     }
