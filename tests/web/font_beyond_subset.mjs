@@ -3,19 +3,10 @@
 // as the whole font draws it (never a box for a missing glyph, nor another face).
 //
 // node font_beyond_subset.mjs --site RARE_WORDS_SITE --chromium PATH
-import {fastClock, launch, open, options, recordConsole, serve, startGame} from './page_driver.mjs';
+import {check, checkNoConsoleErrors, fastClock, open, recordConsole, runInBrowser, startGame,
+        testOptions} from './page_driver.mjs';
 
-const failures = [];
-function check(condition, what) {
-  console.log(`${condition ? 'ok' : 'FAILED'}: ${what}`);
-  if (!condition) failures.push(what);
-}
-
-const args = options(process.argv.slice(2));
-for (const name of ['site', 'chromium']) if (!args[name]) throw new Error(`--${name} is needed`);
-const {server, url} = await serve(args.site);
-const {browser, close} = await launch(args.chromium);
-try {
+await runInBrowser(testOptions(), async (browser, url) => {
   const page = await browser.newPage();
   const messages = recordConsole(page);
   await fastClock(page, 10);
@@ -52,14 +43,5 @@ try {
   check(result.inked > 100 && result.differing === 0,
         `the page's face draws it as the whole font does (${result.differing} of ` +
         `${result.inked} inked pixels differ)`);
-  const errors = messages.filter((m) => ['error', 'pageerror'].includes(m.type));
-  check(errors.length === 0, `no console errors (${JSON.stringify(errors)})`);
-} catch (error) {
-  failures.push(String(error.stack || error));
-  console.log(`FAILED: ${error.stack || error}`);
-} finally {
-  await close();
-  server.close();
-}
-console.log(failures.length ? `${failures.length} checks failed` : 'every check passed');
-process.exit(failures.length ? 1 : 0);
+  checkNoConsoleErrors(messages);
+});

@@ -7,17 +7,11 @@
 // ends with its result as any other.
 //
 // node hidden_tab.mjs --site TEST_SITE --chromium PATH
-import {fastClock, launch, open, options, recordConsole, serve, sleep, startGame,
-        typeLetters, waitFor} from './page_driver.mjs';
+import {check, checkNoConsoleErrors, fastClock, open, recordConsole, runInBrowser, sleep,
+        startGame, testOptions, typeLetters, waitFor} from './page_driver.mjs';
 
 const rate = 5;
 const gaugeSeconds = 120.2;  // 531.0 drained by 0.4425 every 100 ms
-const failures = [];
-function check(condition, what) {
-  console.log(`${condition ? 'ok' : 'FAILED'}: ${what}`);
-  if (!condition) failures.push(what);
-}
-
 const state = (page) => page.evaluate(() => ({
   clock: keyfallPage.clock.now(),
   paused: document.body.dataset.paused || '',
@@ -103,22 +97,9 @@ async function play(browser, url) {
         `the gauge runs out after ${played.toFixed(2)} s of the game's clock, ` +
         `${slipped.toFixed(2)} s of it dropped ticks (${gaugeSeconds} s, pauses left out)`);
   check(/:\d+/.test(text), `the game ends with its result (${JSON.stringify(text)})`);
-  const errors = messages.filter((m) => ['error', 'pageerror'].includes(m.type));
-  check(errors.length === 0, `no console errors (${JSON.stringify(errors)})`);
+  checkNoConsoleErrors(messages);
 }
 
-const args = options(process.argv.slice(2));
-for (const name of ['site', 'chromium']) if (!args[name]) throw new Error(`--${name} is needed`);
-const {server, url} = await serve(args.site);
-const {browser, close} = await launch(args.chromium);
-try {
+await runInBrowser(testOptions(), async (browser, url) => {
   await play(browser, url);
-} catch (error) {
-  failures.push(String(error.stack || error));
-  console.log(`FAILED: ${error.stack || error}`);
-} finally {
-  await close();
-  server.close();
-}
-console.log(failures.length ? `${failures.length} checks failed` : 'every check passed');
-process.exit(failures.length ? 1 : 0);
+});

@@ -5,14 +5,8 @@
 // is played to its end and its score is on the ranking screen after another offline reload.
 //
 // node offline.mjs --site TEST_SITE --chromium PATH
-import {fastClock, launch, open, options, recordConsole, resultBox, serve, startGame,
-        typeLetters, waitFor} from './page_driver.mjs';
-
-const failures = [];
-function check(condition, what) {
-  console.log(`${condition ? 'ok' : 'FAILED'}: ${what}`);
-  if (!condition) failures.push(what);
-}
+import {check, checkNoConsoleErrors, fastClock, open, recordConsole, resultBox, runInBrowser,
+        startGame, testOptions, typeLetters, waitFor} from './page_driver.mjs';
 
 async function firstVisit(page, session, url) {
   const responses = [];
@@ -75,25 +69,12 @@ async function offlineGame(browser, page, session, server, url) {
   check(true, `after another offline reload the ranking shows the score ${score}`);
 }
 
-const args = options(process.argv.slice(2));
-for (const name of ['site', 'chromium']) if (!args[name]) throw new Error(`--${name} is needed`);
-const {server, url} = await serve(args.site);
-const {browser, close} = await launch(args.chromium);
-try {
+await runInBrowser(testOptions(), async (browser, url, server) => {
   const page = await browser.newPage();
   const messages = recordConsole(page);
   await fastClock(page, 10);
   const session = await page.createCDPSession();
   await firstVisit(page, session, url);
   await offlineGame(browser, page, session, server, url);
-  const errors = messages.filter((m) => ['error', 'pageerror'].includes(m.type));
-  check(errors.length === 0, `no console errors (${JSON.stringify(errors)})`);
-} catch (error) {
-  failures.push(String(error.stack || error));
-  console.log(`FAILED: ${error.stack || error}`);
-} finally {
-  await close();
-  server.close();
-}
-console.log(failures.length ? `${failures.length} checks failed` : 'every check passed');
-process.exit(failures.length ? 1 : 0);
+  checkNoConsoleErrors(messages);
+});

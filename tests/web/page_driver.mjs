@@ -20,6 +20,45 @@ export function options(argv) {
   return found;
 }
 
+// The checks of a page test, each printed as ok or FAILED.
+export const failures = [];
+export function check(condition, what) {
+  console.log(`${condition ? 'ok' : 'FAILED'}: ${what}`);
+  if (!condition) failures.push(what);
+}
+
+// The errors among recorded console messages: a page that plays well reports none.
+export function checkNoConsoleErrors(messages, what = 'no console errors') {
+  const errors = messages.filter((m) => ['error', 'pageerror'].includes(m.type));
+  check(errors.length === 0, `${what} (${JSON.stringify(errors)})`);
+}
+
+// A page test's options: --site and --chromium, and the others it names; each must be given.
+export function testOptions(...others) {
+  const args = options(process.argv.slice(2));
+  for (const name of ['site', 'chromium', ...others]) {
+    if (!args[name]) throw new Error(`--${name} is needed`);
+  }
+  return args;
+}
+
+// Serves the site and runs body(browser, url, server) in a fresh Chromium; what it throws is
+// a failed check. Both are then closed, and the process ends with the checks' verdict.
+export async function runInBrowser(args, body) {
+  const {server, url} = await serve(args.site);
+  const {browser, close} = await launch(args.chromium);
+  try {
+    await body(browser, url, server);
+  } catch (error) {
+    check(false, String(error.stack || error));
+  } finally {
+    await close();
+    server.close();
+  }
+  console.log(failures.length ? `${failures.length} checks failed` : 'every check passed');
+  process.exit(failures.length ? 1 : 0);
+}
+
 // The build folder served, with the overlay's files (a data package of its own) in front.
 export async function serve(site, overlay) {
   const roots = overlay ? [overlay, site] : [site];

@@ -13,18 +13,13 @@ import fs from 'node:fs';
 import os from 'node:os';
 import path from 'node:path';
 
-import {altKey, darkPixels, differentPixels, launch, open, options, pixels, recordConsole,
-        screenTexts, serve, sleep, waitFor} from './page_driver.mjs';
+import {altKey, check, checkNoConsoleErrors, darkPixels, differentPixels, open, pixels,
+        recordConsole, runInBrowser, screenTexts, sleep, testOptions,
+        waitFor} from './page_driver.mjs';
 
 const keyGap = 150;
 // n e k o, then "ne" and the Bomb, a miss (x) inside a word, and one more word.
 const plan = ['n', 'e', 'k', 'o', 'n', 'e', 'F2', 'n', 'e', 'x', 'k', 'o', 'n', 'e', 'k', 'o'];
-
-const failures = [];
-function check(condition, what) {
-  console.log(`${condition ? 'ok' : 'FAILED'}: ${what}`);
-  if (!condition) failures.push(what);
-}
 
 // What keyfall-sim reports for the same keys, on the same data, on its virtual clock.
 function simulatedResult(sim, date, words) {
@@ -270,15 +265,11 @@ async function withoutIndexedDB(browser, url) {
   const said = messages.filter((m) => m.text.includes('IndexedDB'));
   check(said.length === 1 && ['warn', 'warning'].includes(said[0].type),
         `without IndexedDB one console line says so (${JSON.stringify(said)})`);
-  const errors = messages.filter((m) => ['error', 'pageerror'].includes(m.type));
-  check(errors.length === 0, `... and the game starts without errors (${JSON.stringify(errors)})`);
+  checkNoConsoleErrors(messages, '... and the game starts without errors');
   await context.close();
 }
 
-const args = options(process.argv.slice(2));
-for (const name of ['site', 'chromium', 'sim', 'date', 'words', 'out']) {
-  if (!args[name]) throw new Error(`--${name} is needed`);
-}
+const args = testOptions('sim', 'date', 'words', 'out');
 if (!fs.existsSync(args.sim)) {
   console.error(`play_in_page: ${args.sim} is missing: build keyfall-sim first ` +
                 '(cmake --build --preset normal --target keyfall-sim)');
@@ -286,18 +277,8 @@ if (!fs.existsSync(args.sim)) {
 }
 fs.mkdirSync(args.out, {recursive: true});
 const expected = simulatedResult(args.sim, args.date, args.words);
-const {server, url} = await serve(args.site);
-const {browser, close} = await launch(args.chromium);
-try {
+await runInBrowser(args, async (browser, url) => {
   await playAndReload(browser, url, args.out, expected);
   await scaling(browser, url);
   await withoutIndexedDB(browser, url);
-} catch (error) {
-  failures.push(String(error.stack || error));
-  console.log(`FAILED: ${error.stack || error}`);
-} finally {
-  await close();
-  server.close();
-}
-console.log(failures.length ? `${failures.length} checks failed` : 'every check passed');
-process.exit(failures.length ? 1 : 0);
+});

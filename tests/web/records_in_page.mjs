@@ -8,7 +8,7 @@ import fs from 'node:fs';
 import os from 'node:os';
 import path from 'node:path';
 
-import {altKey, launch, open, options, pixels, serve, sleep} from './page_driver.mjs';
+import {altKey, check, open, pixels, runInBrowser, sleep, testOptions} from './page_driver.mjs';
 
 // The records screen of keyfall-sim as RGB rows from the top.
 function simulatedFrame(sim, date, words, history) {
@@ -39,12 +39,9 @@ function simulatedFrame(sim, date, words, history) {
   }
 }
 
-const args = options(process.argv.slice(2));
+const args = testOptions('sim', 'date', 'words', 'history');
 const expected = simulatedFrame(args.sim, args.date, args.words, args.history);
-const {server, url} = await serve(args.site);
-const {browser, close} = await launch(args.chromium);
-let failed = 0;
-try {
+await runInBrowser(args, async (browser, url) => {
   const page = await browser.newPage();
   await page.emulateTimezone('UTC');
   await page.setViewport({width: 720, height: 420, deviceScaleFactor: 1});
@@ -53,6 +50,7 @@ try {
   await page.keyboard.press('KeyK');
   await sleep(500);
   const shown = await pixels(page, 0, 0, 640, 320);
+  let failed = 0;
   for (let y = 0; y < 320; ++y) {
     for (let x = 0; x < 640; ++x) {
       const i = (y * 640 + x) * 4;
@@ -63,10 +61,6 @@ try {
       }
     }
   }
-} finally {
-  await close();
-  server.close();
-}
-console.log(failed === 0 ? 'ok: the records screen in the page is the headless frame'
-                         : `FAILED: ${failed} pixels differ from the headless frame`);
-process.exit(failed === 0 ? 0 : 1);
+  check(failed === 0, failed === 0 ? 'the records screen in the page is the headless frame'
+                                    : `${failed} pixels differ from the headless frame`);
+});

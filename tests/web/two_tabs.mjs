@@ -5,19 +5,13 @@
 // Then a tab on the ranking screen shows a score the other tab has just entered, unreloaded.
 //
 // node two_tabs.mjs --site TEST_SITE --chromium PATH
-import {fastClock, launch, open, options, recordConsole, serve, sleep,
-        waitFor} from './page_driver.mjs';
+import {check, checkNoConsoleErrors, fastClock, open, recordConsole, runInBrowser, sleep,
+        testOptions, waitFor} from './page_driver.mjs';
 
 const rate = 100;
 const rounds = 20;
 const start = 40001;
 const rankingScreen = 40007;
-const failures = [];
-function check(condition, what) {
-  console.log(`${condition ? 'ok' : 'FAILED'}: ${what}`);
-  if (!condition) failures.push(what);
-}
-
 // The test's word list has one word on Easy.
 const letters = (count) => 'neko'.repeat(count).slice(0, count);
 const command = (page, id) => page.evaluate((c) => keyfallPage.send(keyfallPage.events.command, c), id);
@@ -74,11 +68,7 @@ async function newWindow(browser) {
   return target.page();
 }
 
-const args = options(process.argv.slice(2));
-for (const name of ['site', 'chromium']) if (!args[name]) throw new Error(`--${name} is needed`);
-const {server, url} = await serve(args.site);
-const {browser, close} = await launch(args.chromium);
-try {
+await runInBrowser(testOptions(), async (browser, url) => {
   const pages = [await browser.newPage(), await newWindow(browser)];
   const messages = pages.map(recordConsole);
   for (const page of pages) {
@@ -138,14 +128,5 @@ try {
   const seen = await pages[1].evaluate(() => JSON.stringify({
     texts: keyfallPage.screen.texts.map((t) => t.text), held: window.holding()}));
   check(shown, `the other tab's ranking screen shows the new score ${score} in place ${place} (${seen})`);
-  const errors = messages.flat().filter((m) => ['error', 'pageerror'].includes(m.type));
-  check(errors.length === 0, `no console errors (${JSON.stringify(errors)})`);
-} catch (error) {
-  failures.push(String(error.stack || error));
-  console.log(`FAILED: ${error.stack || error}`);
-} finally {
-  await close();
-  server.close();
-}
-console.log(failures.length ? `${failures.length} checks failed` : 'every check passed');
-process.exit(failures.length ? 1 : 0);
+  checkNoConsoleErrors(messages.flat());
+});
