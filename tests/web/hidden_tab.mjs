@@ -7,8 +7,8 @@
 // ends with its result as any other.
 //
 // node hidden_tab.mjs --site TEST_SITE --chromium PATH
-import {check, checkNoConsoleErrors, fastClock, open, recordConsole, runInBrowser, sleep,
-        startGame, testOptions, typeLetters, waitFor} from './page_driver.mjs';
+import {check, checkNoConsoleErrors, fastClock, open, recordConsole, resultBox, runInBrowser,
+        sleep, startGame, testOptions, typeLetters, waitFor} from './page_driver.mjs';
 
 const rate = 5;
 const gaugeSeconds = 120.2;  // 531.0 drained by 0.4425 every 100 ms
@@ -79,18 +79,12 @@ async function play(browser, url) {
   await typeLetters(page, 'ko', 20);
   await waitFor(page, () => keyfallPage.screen.texts.some((t) => t.text === 'タイム回復まで9'));
   check(true, 'the word begun before the pauses is finished after them');
-  // Timed in the page when the box is seen, so that the way back to the test adds nothing.
-  const end = await (await waitFor(page, () => {
-    const boxes = keyfallPage.boxes.texts();
-    return boxes.length &&
-           {text: boxes[0].text, at: keyfallPage.clock.now(), slipped: keyfallPage.stats.slipped};
-  }, undefined, 60000)).jsonValue();
-  const text = end.text;
-  const played = (end.at - begun) / 1000;
+  const {text, at} = await resultBox(page, 60000);
+  const played = (at - begun) / 1000;
   // On this clock a period is 20 ms of the real one: on a busy machine the browser now and
   // then wakes the game over a period late, and the gauge's timer drops ticks as WM_TIMER
   // does. The game then lasts that much longer; anything else is time given or taken.
-  const slipped = (end.slipped[100] || 0) / 1000;
+  const slipped = (await page.evaluate(() => keyfallPage.stats.slipped[100] || 0)) / 1000;
   // A frame of the real clock is 83 ms of this one, the polling 250 ms. A pause that let the
   // clock run would come back as one slip of its length (7.5 s and more): not a busy machine.
   check(Math.abs(played - slipped - gaugeSeconds) < 0.5 && slipped < 6,

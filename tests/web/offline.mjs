@@ -49,7 +49,7 @@ async function offlineGame(browser, page, session, server, url) {
   await startGame(page);
   // Close enough together for a combo, which the score counts.
   await typeLetters(page, 'nekoneko', 20);
-  const text = await resultBox(page, 60000);
+  const {text} = await resultBox(page, 60000);
   const score = /:(-?\d+)/.exec(text)[1];
   check(Number(score) > 0, `offline, a game is played to its result box (${JSON.stringify(text)})`);
   await page.keyboard.press('Enter');

@@ -139,11 +139,12 @@ export async function startGame(page) {
   await waitFor(page, () => keyfallPage.screen.texts.length >= 5, undefined, 30000);
 }
 
-// The text of the result box, once the gauge has run out.
+// The text of the result box once the gauge has run out, and the game's clock then.
 export async function resultBox(page, timeout) {
+  // The game's clock is read in the page when the box is seen: the way back adds nothing.
   const handle = await waitFor(page, () => {
     const boxes = keyfallPage.boxes.texts();
-    return boxes.length ? boxes[0].text : null;
+    return boxes.length && {text: boxes[0].text, at: keyfallPage.clock.now()};
   }, undefined, timeout);
   return handle.jsonValue();
 }
