@@ -28,6 +28,8 @@ struct Painting {
     // The paint under way is the game's own at a key, and nothing else wanted any part of the
     // window: the window shows the last frame, so only what the new one changes is copied.
     bool onlyChanges = false;
+    // The key's paint goes on the window's own context, outside a WM_PAINT.
+    bool direct = false;
     // The bitmap a new memory context holds; selecting a null bitmap puts it back, so that
     // the frame bitmap can be deleted.
     HGDIOBJ initialBitmap = nullptr;
@@ -135,10 +137,15 @@ void fillWindowWhite(WindowHandle window) {
 }
 
 DeviceContext beginPaint(WindowHandle window) {
+    if (painting.direct) return portableDC(GetDC(nativeWindow(window)));
     return portableDC(BeginPaint(nativeWindow(window), &painting.paint));
 }
 
-void endPaint(WindowHandle window, DeviceContext) {
+void endPaint(WindowHandle window, DeviceContext paintDC) {
+    if (painting.direct) {
+        if (paintDC) ReleaseDC(nativeWindow(window), nativeDC(paintDC));
+        return;
+    }
     EndPaint(nativeWindow(window), &painting.paint);
 }
 
@@ -294,10 +301,20 @@ bool frameBitmapStillFits(WindowHandle, BitmapHandle bitmap) {
 
 void paintWindowNow(WindowHandle window) {
     HWND hwnd = nativeWindow(window);
-    painting.onlyChanges = !GetUpdateRect(hwnd, nullptr, FALSE);
-    InvalidateRect(hwnd, nullptr, FALSE);
-    // WM_PAINT is sent now, not when the queue is empty.
-    UpdateWindow(hwnd);
+    if (GetUpdateRect(hwnd, nullptr, FALSE)) {
+        // Something else wants a part of the window: one WM_PAINT, now, does both.
+        InvalidateRect(hwnd, nullptr, FALSE);
+        UpdateWindow(hwnd);
+        return;
+    }
+    // Nothing else does: the window shows the last frame, so the paint copies only what the
+    // key changed, on the window's own context. A WM_PAINT's update region and caret would
+    // each cost a round trip to the window system (the wineserver, under Wine) before the key
+    // shows. The paint is still sent as WM_PAINT, so it takes the same way to the game.
+    painting.onlyChanges = true;
+    painting.direct = true;
+    SendMessageW(hwnd, WM_PAINT, 0, 0);
+    painting.direct = false;
     painting.onlyChanges = false;
 }
 
