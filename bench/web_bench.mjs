@@ -7,7 +7,8 @@
 //   built (`make bench`);
 // - the browser's own floor for that work: a bare page that plays a looping sound, ticks a
 //   timer every 100 ms, changes its canvas as often as the game's frames changed while it was
-//   not typed at, and draws each key it is sent the same way, so that what the game adds shows.
+//   not typed at, and draws each key it is sent the same way, so that what the game adds shows;
+//   and that page doing nothing, then with its ticks and frames alone.
 //
 // node bench/web_bench.mjs [--site build-web] [--chromium chromium] [--native build-bench]
 //                          [--seconds 10] [--runs 3]
@@ -167,19 +168,27 @@ document.addEventListener('keydown', (event) => {
 });
 </script>`;
 
-// The same keys, frames, ticks and sound on the bare page: the browser's own share.
+// The same keys, frames, ticks and sound on the bare page: the browser's own share. Measured
+// first on the page doing nothing, then with its ticks and frames alone, so that what a canvas
+// change a frame costs the browser by itself shows; then the sound starts from a key, as the
+// game's does.
 async function floorRun(framesPerSecond) {
   const {browser, close} = await launch(args.chromium);
   try {
     const page = await browser.newPage();
     await page.setViewport({width: 720, height: 420});
     await page.setContent(floorPage);
-    await page.keyboard.press('KeyA');  // the sound starts from a key, as the game's does
+    // Long enough for the browser's own start-up work to be over.
+    await sleep(8000);
+    const nothing = await cpuShare(browser, () => sleep(seconds * 1000));
     await page.evaluate((rate) => window.begin(rate), framesPerSecond);
+    await sleep(1000);
+    const frames = await cpuShare(browser, () => sleep(seconds * 1000));
+    await page.keyboard.press('KeyA');
     await sleep(1000);
     const typing = await cpuShare(browser, () => typeForMs(page, seconds * 1000, 5, () => 'a'));
     const still = await cpuShare(browser, () => sleep(seconds * 1000));
-    return {typing, still};
+    return {typing, still, nothing, frames};
   } finally {
     await close();
   }
@@ -224,7 +233,9 @@ for (const [label, key] of rows) {
 }
 console.log(`  the browser's floor: a bare page with the same sound, keys, 100 ms ticks and ` +
             `${framesPerSecond.toFixed(1)} frames/s when not typed at:`);
-for (const [label, key] of rows.slice(0, 2)) {
+const floorRows = [...rows.slice(0, 2), ['its ticks and frames alone', 'frames'],
+                   ['the page doing nothing', 'nothing']];
+for (const [label, key] of floorRows) {
   console.log(`    ${label.padEnd(26)} ${floors.map((run) => percent(run[key])).join('  ')}`);
 }
 console.log(`  game-screen paint, median: ${median(cpu.map((r) => r.paint)).toFixed(2)} ms`);
