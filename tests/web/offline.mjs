@@ -6,7 +6,7 @@
 //
 // node offline.mjs --site TEST_SITE --chromium PATH
 import {check, checkNoConsoleErrors, fastClock, open, recordConsole, resultBox, runInBrowser,
-        startGame, testOptions, waitFor} from './page_driver.mjs';
+        sendLetters, startGame, testOptions, waitFor} from './page_driver.mjs';
 
 async function firstVisit(page, session, url) {
   const responses = [];
@@ -50,9 +50,7 @@ async function offlineGame(browser, page, session, server, url) {
   // Close enough together for a combo, which the score counts: at once, in the page. At ten
   // times the clock the combo's 800 ms are 80 ms of real time, which keys sent one by one from
   // here can exceed on a busy machine, leaving the score at 0.
-  await page.evaluate((letters) => {
-    for (const c of letters) keyfallPage.send(keyfallPage.events.character, c.charCodeAt(0));
-  }, 'nekoneko');
+  await sendLetters(page, 'nekoneko');
   const {text} = await resultBox(page, 60000);
   const score = /:(-?\d+)/.exec(text)[1];
   check(Number(score) > 0, `offline, a game is played to its result box (${JSON.stringify(text)})`);

@@ -5,8 +5,8 @@
 // Then a tab on the ranking screen shows a score a third tab has just entered, unreloaded.
 //
 // node two_tabs.mjs --site TEST_SITE --chromium PATH
-import {check, checkNoConsoleErrors, fastClock, open, recordConsole, runInBrowser, sleep,
-        testOptions, waitFor} from './page_driver.mjs';
+import {check, checkNoConsoleErrors, fastClock, open, recordConsole, runInBrowser, sendLetters,
+        sleep, testOptions, waitFor} from './page_driver.mjs';
 
 const rate = 100;
 const rounds = 20;
@@ -15,9 +15,6 @@ const rankingScreen = 40007;
 // The test's word list has one word on Easy.
 const letters = (count) => 'neko'.repeat(count).slice(0, count);
 const command = (page, id) => page.evaluate((c) => keyfallPage.send(keyfallPage.events.command, c), id);
-const type = (page, text) => page.evaluate((t) => {
-  for (const c of t) keyfallPage.send(keyfallPage.events.character, c.charCodeAt(0));
-}, text);
 
 // The Easy table in the tab's copy of the ranking file, once no box is open (run in the page).
 function easyTable() {
@@ -49,11 +46,11 @@ function keptScores() {
 async function play(page, count, broken) {
   await waitFor(page, () => keyfallPage.screen.texts.length >= 5, undefined, 30000);
   if (broken) {
-    await type(page, letters(1));
+    await sendLetters(page, letters(1));
     await sleep(2000 / rate);  // 2 s of the game's clock
-    await type(page, letters(count).slice(1));
+    await sendLetters(page, letters(count).slice(1));
   } else {
-    await type(page, letters(count));
+    await sendLetters(page, letters(count));
   }
   const handle = await waitFor(page, () => keyfallPage.boxes.texts()[0]?.text, undefined, 30000);
   const text = await handle.jsonValue();
